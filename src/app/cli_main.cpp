@@ -1,0 +1,34 @@
+// quenfora-cli: the command-line front end over the same core as the window.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+#include "app/commands.h"
+
+int main(int argc, char** argv) {
+    using namespace quen::cli;
+    CLI::App app{"Quenfora Corvalin for Android: recovers contacts, messages and files from an Android phone and its card."};
+    app.require_subcommand(1);
+    Globals g;
+    app.add_option("--adb", g.adb, "The adb helper to use (default: the one beside the program, else adb on PATH)");
+    app.add_flag("--quiet", g.quiet, "No progress output on stderr");
+
+    std::vector<Command> commands;
+    // One line per command file (see commands.h).
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        int rc = app.exit(e);
+        return rc == 0 ? kExitDone : kExitUsage;
+    }
+    try {
+        for (auto& c : commands)
+            if (c.sub && c.sub->parsed()) return c.run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "quenfora-cli: %s\n", e.what());
+        return kExitFailed;
+    }
+    return kExitUsage;
+}

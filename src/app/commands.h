@@ -1,0 +1,21 @@
+#pragma once
+// Each command registers its subcommand on the application and leaves a
+// runner that main() calls when that subcommand was chosen.
+#include <CLI/CLI.hpp>
+#include <functional>
+#include <vector>
+
+#include "app/cli_context.h"
+
+namespace quen::cli {
+
+using Runner = std::function<int()>;
+
+struct Command {
+    CLI::App* sub = nullptr;
+    Runner run;
+};
+
+// One function per command file; each returns its registered command.
+
+}  // namespace quen::cli

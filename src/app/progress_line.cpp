@@ -1,0 +1,67 @@
+#include "app/progress_line.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace quen::cli {
+
+ProgressLine::ProgressLine(bool quiet)
+    : quiet_(quiet), tty_(isatty(STDERR_FILENO) == 1), start_(std::chrono::steady_clock::now()) {}
+
+ProgressLine::~ProgressLine() { finish(); }
+
+void ProgressLine::draw(const std::string& text) {
+    if (quiet_) return;
+    if (tty_) {
+        std::fprintf(stderr, "\r\033[K%s", text.c_str());
+        open_line_ = true;
+    } else {
+        std::fprintf(stderr, "%s\n", text.c_str());
+    }
+    std::fflush(stderr);
+}
+
+void ProgressLine::step(const std::string& text) { draw(text); }
+
+void ProgressLine::bytes(uint64_t done, uint64_t total, const std::string& label) {
+    if (quiet_) return;
+    const int percent = total ? static_cast<int>(done * 100 / total) : 100;
+    if (!tty_ && percent == last_percent_) return;
+    last_percent_ = percent;
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const double rate = secs > 0 ? done / secs : 0;
+    std::string text = label + " " + std::to_string(percent) + "%  " + rate_text(rate);
+    if (rate > 0 && total > done) text += "  " + duration_text((total - done) / rate) + " left";
+    if (tty_) {
+        const int width = 30;
+        const int filled = percent * width / 100;
+        text = "[" + std::string(filled, '#') + std::string(width - filled, '.') + "] " + text;
+    }
+    draw(text);
+}
+
+void ProgressLine::finish() {
+    if (quiet_ || !open_line_) return;
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+    open_line_ = false;
+}
+
+std::string rate_text(double bps) {
+    char buf[64];
+    if (bps >= 1e9) std::snprintf(buf, sizeof buf, "%.2f GB/s", bps / 1e9);
+    else if (bps >= 1e6) std::snprintf(buf, sizeof buf, "%.1f MB/s", bps / 1e6);
+    else std::snprintf(buf, sizeof buf, "%.0f kB/s", bps / 1e3);
+    return buf;
+}
+
+std::string duration_text(double s) {
+    char buf[64];
+    const long t = static_cast<long>(s + 0.5);
+    if (t >= 3600) std::snprintf(buf, sizeof buf, "%ldh%02ldm", t / 3600, (t / 60) % 60);
+    else if (t >= 60) std::snprintf(buf, sizeof buf, "%ldm%02lds", t / 60, t % 60);
+    else std::snprintf(buf, sizeof buf, "%lds", t);
+    return buf;
+}
+
+}  // namespace quen::cli

@@ -1,0 +1,23 @@
+#include "platform/paths.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace quen {
+
+std::string program_folder() {
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (ec) return {};
+    return exe.parent_path().string();
+}
+
+std::string temp_folder() {
+    const char* t = std::getenv("TMPDIR");
+    std::string dir = (t && *t) ? t : "/tmp";
+    if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+}  // namespace quen

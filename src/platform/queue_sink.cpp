@@ -1,0 +1,78 @@
+#include "platform/queue_sink.h"
+
+namespace quen {
+
+void QueueSink::bind_receiver(std::thread::id id) {
+    std::lock_guard lk(mutex_);
+    receiver_ = id;
+    bound_ = true;
+}
+
+void QueueSink::post(unsigned id, WParam wparam, LParam lparam) {
+    {
+        std::lock_guard lk(mutex_);
+        if (closed_) return;
+        queue_.push_back(Entry{Message{id, wparam, lparam}, false, 0});
+    }
+    arrived_.notify_all();
+}
+
+void QueueSink::send(unsigned id, WParam wparam, LParam lparam) {
+    std::unique_lock lk(mutex_);
+    if (closed_) return;
+    if (bound_ && receiver_ == std::this_thread::get_id() && inline_handler_) {
+        Handler h = inline_handler_;
+        lk.unlock();
+        h(Message{id, wparam, lparam});
+        return;
+    }
+    const uint64_t ticket = next_ticket_++;
+    queue_.push_back(Entry{Message{id, wparam, lparam}, true, ticket});
+    arrived_.notify_all();
+    handled_.wait(lk, [&] { return closed_ || handled_upto_ >= ticket; });
+}
+
+bool QueueSink::pump_one(const Handler& handler, std::chrono::milliseconds timeout) {
+    std::unique_lock lk(mutex_);
+    if (!bound_) {
+        receiver_ = std::this_thread::get_id();
+        bound_ = true;
+    }
+    inline_handler_ = handler;
+    if (!arrived_.wait_for(lk, timeout, [&] { return closed_ || !queue_.empty(); })) return false;
+    if (closed_) return false;
+    Entry e = queue_.front();
+    queue_.pop_front();
+    lk.unlock();
+    handler(e.msg);
+    if (e.is_send) {
+        {
+            std::lock_guard g(mutex_);
+            // Sends are queued in ticket order and handled in queue order.
+            handled_upto_ = e.ticket;
+        }
+        handled_.notify_all();
+    }
+    return true;
+}
+
+bool QueueSink::pump_until(const Handler& handler, const std::function<bool()>& done,
+                           std::chrono::milliseconds idle_timeout) {
+    if (done()) return true;
+    while (pump_one(handler, idle_timeout)) {
+        if (done()) return true;
+    }
+    return done();
+}
+
+void QueueSink::close() {
+    {
+        std::lock_guard lk(mutex_);
+        closed_ = true;
+        queue_.clear();
+    }
+    arrived_.notify_all();
+    handled_.notify_all();
+}
+
+}  // namespace quen
