@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
+
+#include "platform/local_time.h"
 
 namespace quen {
 
@@ -181,6 +184,13 @@ void name_threads(const ContactMap& contacts, ThreadMap& threads) {
         const auto it = names.find(t.address);
         if (it != names.end()) t.name = it->second;
     }
+}
+
+std::string sms_date_text(int64_t millis) {
+    constexpr int64_t kLastSecond = 32535194399;  // 3000-12-31 23:59:59 UTC
+    int64_t secs = millis / 1000;
+    if (secs < 0 || secs > kLastSecond) secs = 0;
+    return local_time_text("%Y-%m-%d %H:%M:%S", static_cast<std::time_t>(secs));
 }
 
 void sort_thread_messages(ThreadRecord& thread) {

@@ -146,6 +146,12 @@ bool add_message(ThreadRecord& thread, MessageRecord message);
 // named contact; later contacts in key order win.
 void name_threads(const ContactMap& contacts, ThreadMap& threads);
 
+// Date text of an sms `date` (milliseconds since 1970): seconds by truncating
+// division, a moment before 1970 or after 3000-12-31 23:59:59 UTC taken as 0,
+// then local time "%Y-%m-%d %H:%M:%S". Live and rebuilt messages both use it,
+// so one message seen in both places gets byte-equal date texts.
+std::string sms_date_text(int64_t millis);
+
 // Messages in ascending byte order of date_text.
 void sort_thread_messages(ThreadRecord& thread);
 
