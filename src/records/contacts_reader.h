@@ -1,0 +1,28 @@
+#pragma once
+// Contacts reader: turns the pulled contacts2.db (work copy with its "-wal"
+// beside it, and the plain backup copy) into contact records, live rows first,
+// then rows rebuilt from free space.
+#include <string>
+
+#include "platform/message_sink.h"
+#include "records/record_model.h"
+
+namespace quen {
+
+// Total number of progress steps of one phone read (contacts 1-4, messages 5-8);
+// the lParam of every WM_LOAD_PROGRESS.
+constexpr LParam kLoadStepCount = 8;
+
+// Reads both copies into `contact_map`: library contacts under -raw_contact_id
+// (deleted when only the backup copy has them), then contacts rebuilt from the
+// free space of each copy under +raw_contact_id. Posts WM_LOAD_PROGRESS with
+// steps 1 to 4 to `window` (which may be null). Leaves the backup copy's
+// mimetypes in the mimetype id table.
+void read_contacts(const std::string& work_path, const std::string& backup_path, MessageSink* window,
+                   ContactMap& contact_map);
+
+// The live rows of one file into `map`, under the plain raw_contact_id; new
+// records get `deleted`. Refills the mimetype id table from the file.
+void read_contacts_file(ContactMap& map, const std::string& path, bool deleted);
+
+}  // namespace quen
