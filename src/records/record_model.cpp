@@ -134,6 +134,10 @@ std::string& contact_field(ContactRecord& c, FieldKind kind) {
     }
 }
 
+const std::string& contact_field(const ContactRecord& c, FieldKind kind) {
+    return contact_field(const_cast<ContactRecord&>(c), kind);  // same selection, read only
+}
+
 void add_contact_value(ContactRecord& contact, std::string_view value, FieldKind kind) {
     merge_text_value(contact_field(contact, kind), value);
 }

@@ -124,6 +124,7 @@ std::vector<std::string> split_text_list(std::string_view list);
 
 // The field that `kind` selects (kinds 0, 9, 12-15 and unknown: `others`).
 std::string& contact_field(ContactRecord& contact, FieldKind kind);
+const std::string& contact_field(const ContactRecord& contact, FieldKind kind);
 void add_contact_value(ContactRecord& contact, std::string_view value, FieldKind kind);
 
 // The record under `key`; a new one (given `deleted`, checked, raw_contact_id
