@@ -1,0 +1,85 @@
+#include "records/sqlite_page.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace quen::sqlite_file {
+
+namespace {
+
+// Reads up to `n` bytes at `off`, retrying short reads; returns what was read.
+size_t read_fully(int fd, uint8_t* dst, size_t n, uint64_t off) {
+    size_t got = 0;
+    while (got < n) {
+        ssize_t r = ::pread(fd, dst + got, n - got, static_cast<off_t>(off + got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) break;
+        got += static_cast<size_t>(r);
+    }
+    return got;
+}
+
+}  // namespace
+
+bool read_be16(std::span<const uint8_t> bytes, size_t off, uint32_t& out) {
+    if (off > bytes.size() || bytes.size() - off < 2) return false;
+    out = (uint32_t{bytes[off]} << 8) | bytes[off + 1];
+    return true;
+}
+
+bool read_be32(std::span<const uint8_t> bytes, size_t off, uint32_t& out) {
+    if (off > bytes.size() || bytes.size() - off < 4) return false;
+    out = (uint32_t{bytes[off]} << 24) | (uint32_t{bytes[off + 1]} << 16) |
+          (uint32_t{bytes[off + 2]} << 8) | bytes[off + 3];
+    return true;
+}
+
+uint32_t read_page_size(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return 0;
+    uint8_t field[2] = {0, 0};
+    size_t got = read_fully(fd, field, sizeof field, 16);
+    ::close(fd);
+    if (got != sizeof field) return 0;
+    uint32_t size = (uint32_t{field[0]} << 8) | field[1];
+    // 0 and 1 (65536) and anything that is not a power of two from 512 up
+    // cannot be trusted to lay out pages.
+    if (size < 512 || size > 32768 || (size & (size - 1)) != 0) return 0;
+    return size;
+}
+
+RawDbFile::~RawDbFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool RawDbFile::open(const std::string& path, uint32_t page_size) {
+    if (page_size == 0 || fd_ >= 0) return false;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    uint64_t size = static_cast<uint64_t>(st.st_size);
+    uint64_t pages = (size + page_size - 1) / page_size;
+    fd_ = fd;
+    page_size_ = page_size;
+    // Page numbers are 32-bit in the file format.
+    page_count_ = pages > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(pages);
+    return true;
+}
+
+bool RawDbFile::read_page(uint32_t number, std::vector<uint8_t>& buffer) const {
+    if (fd_ < 0 || number == 0 || number > page_count_) return false;
+    buffer.resize(page_size_);
+    uint64_t off = uint64_t{number - 1} * page_size_;
+    size_t got = read_fully(fd_, buffer.data(), page_size_, off);
+    buffer.resize(got);
+    return got > 0;
+}
+
+}  // namespace quen::sqlite_file
