@@ -37,8 +37,6 @@ bool int_field(std::span<const uint8_t> region, uint64_t data_start, const Field
     return sqlite_record::read_unsigned_field(region, data_start + f.offset, f.type, out);
 }
 
-enum class Parse { Ok, Reject, Abandon };
-
 }  // namespace
 
 void carve_contacts(std::span<const uint8_t> region, const FreeSpaceLayout& layout,
@@ -54,15 +52,15 @@ void carve_contacts(std::span<const uint8_t> region, const FreeSpaceLayout& layo
         Field mime, raw, data1;
         size_t pos = k;
         uint64_t offset = 0;
-        Parse parse = Parse::Ok;
+        bool complete = true;
         for (uint32_t c = 0; c < columns; ++c) {
-            if (pos >= len) { parse = Parse::Abandon; break; }
+            if (pos >= len) { complete = false; break; }
             uint64_t n = 0;
             pos += sqlite_record::read_varint(region, pos, n);
             if (n > kMax32) n = kMax32;
             if ((c < data1_col && n > 11) || (c == mime_col && n != 1) || (c == raw_col && n == 0) ||
                 (c == data1_col && n < 14)) {
-                parse = Parse::Reject;
+                complete = false;
                 break;
             }
             if (c == mime_col) mime = {n, offset};
@@ -70,13 +68,12 @@ void carve_contacts(std::span<const uint8_t> region, const FreeSpaceLayout& layo
             if (c == data1_col) data1 = {n, offset};
             offset += sqlite_record::serial_type_length(n);
         }
-        if (parse == Parse::Abandon) return;
-        if (parse == Parse::Reject) continue;
+        if (!complete) continue;
 
         const uint64_t data_start = pos;
         if (!starts_inside(data_start, mime, len) || !starts_inside(data_start, raw, len) ||
             !starts_inside(data_start, data1, len))
-            return;
+            continue;
 
         ContactCandidate c;
         if (!int_field(region, data_start, mime, c.mimetype_id)) continue;
@@ -102,17 +99,17 @@ void carve_messages(std::span<const uint8_t> region, const FreeSpaceLayout& layo
         Field address, body, date, thread, type;
         size_t pos = k;
         uint64_t offset = 0;
-        Parse parse = Parse::Ok;
+        bool complete = true;
         for (uint32_t c = 1; c < columns; ++c) {
-            if (pos >= len) { parse = Parse::Abandon; break; }
+            if (pos >= len) { complete = false; break; }
             uint64_t n = 0;
             unsigned width = sqlite_record::read_varint(region, pos, n);
             pos += width;
-            if (width > 4) { parse = Parse::Reject; break; }
+            if (width > 4) { complete = false; break; }
             if (n > kMax32) n = kMax32;
             if ((c == 1 && (n == 0 || n > 11)) || (c == address_col && n < 14) || (c == body_col && n < 14) ||
                 (c == date_col && n == 0)) {
-                parse = Parse::Reject;
+                complete = false;
                 break;
             }
             if (c == address_col) address = {n, offset};
@@ -122,12 +119,13 @@ void carve_messages(std::span<const uint8_t> region, const FreeSpaceLayout& layo
             if (c == type_col) type = {n, offset};
             offset += sqlite_record::serial_type_length(n);
         }
-        if (parse == Parse::Abandon) return;
-        if (parse == Parse::Reject) continue;
+        if (!complete) continue;
 
         const uint64_t data_start = pos;
-        for (const Field* f : {&address, &body, &date, &thread, &type})
-            if (!starts_inside(data_start, *f, len)) return;
+        if (!starts_inside(data_start, address, len) || !starts_inside(data_start, body, len) ||
+            !starts_inside(data_start, date, len) || !starts_inside(data_start, thread, len) ||
+            !starts_inside(data_start, type, len))
+            continue;
 
         MessageCandidate m;
         if (!text_field(region, data_start, address, m.address)) continue;

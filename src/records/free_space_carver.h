@@ -44,14 +44,16 @@ using MessageCandidateSink = std::function<void(const MessageCandidate&)>;
 //   messages  a serial type varint longer than 4 bytes
 // A serial type too large for 32 bits counts as 4294967295.
 //
-// The data starts right after the last serial type. The fields are located in
-// a fixed order (contacts: mimetype id, raw_contact_id, data1; messages:
-// address, body, date, thread_id, type); one that starts at or beyond the end
-// of the region, or a serial type list that runs into it, ends the whole
-// region. Texts must pass the text check over their whole length and lie
-// inside the region; integer fields (big-endian, unsigned, their first 8 bytes
-// at most) must lie inside the region; otherwise position k is rejected. An
-// accepted record does not skip its bytes: scanning goes on at k + 1.
+// The data starts right after the last serial type. The fields (contacts:
+// mimetype id, raw_contact_id, data1; messages: address, body, date,
+// thread_id, type) must lie inside the region; texts must pass the text check
+// over their whole length; integer fields are big-endian, unsigned, their first
+// 8 bytes at most. Anything else rejects position k - including a serial type
+// list or a field that runs past the end of the region: a misread position
+// early in a region (say at a message's `read` byte followed by its `status`
+// 0xFF) easily claims a field far beyond the end, and giving up the region
+// there would lose every intact record after it. An accepted record does not
+// skip its bytes: scanning goes on at k + 1.
 //
 // Messages mode: a region not longer than the column count is not scanned.
 void carve_contacts(std::span<const uint8_t> region, const FreeSpaceLayout& layout,
