@@ -5,7 +5,7 @@
 // the bytes from the hit on. The extractor checks that they really begin a file
 // of its format, decides where the file ends, records it through the recorder,
 // and says where searching goes on. Extractors never read the device; they may
-// read only hit[0 .. available).
+// read only hit[-before .. available).
 #include <cstdint>
 #include <optional>
 
@@ -24,6 +24,12 @@ struct ExtractInput {
     const uint8_t* hit = nullptr;  // bytes at the hit
     uint64_t hit_offset = 0;       // h: the hit's offset within its buffer
     uint64_t available = 0;        // r: bytes readable from hit on
+    // Bytes readable before the hit, hit[-before .. 0): h for a chunk (the
+    // chunk's bytes before the hit), and for a disk window whatever the window
+    // holds ahead of the hit (0 when it starts at the hit). QuickTime reads the
+    // atom size 4 bytes before its "moov"/"pnot" hit, and C++ text extends its
+    // run backwards; neither reads before hit - before.
+    uint64_t before = 0;
     uint64_t buffer_offset = 0;    // K: the buffer's device offset
     SearchSpec* spec = nullptr;
     FileRecorder* recorder = nullptr;

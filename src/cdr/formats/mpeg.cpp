@@ -1,0 +1,75 @@
+// MPEG program stream: a pack header 00 00 01 BA followed by a system header
+// (id BB at byte 15); then start codes 00 00 01 xx. Ids BB..EF head packets
+// with a BE u16 length at 4 that counts the bytes after it; 00 and BA are
+// picture and pack starts, B9 the program end code.
+#include "cdr/formats/extractors.h"
+#include "cdr/formats/format_util.h"
+
+namespace quen::cdr::fmt {
+
+namespace {
+
+constexpr uint64_t kFirstMiB = 1048576;
+constexpr uint64_t kLongestPacket = 51200;
+
+bool has_length(uint8_t id) { return id >= 0xBB && id <= 0xEF; }
+
+}  // namespace
+
+ExtractResult extract_mpeg(const ExtractInput& in) {
+    static const Pattern kStart = make_pattern(std::string_view("\x00\x00\x01", 3));
+    const ByteView v(in);
+    const uint64_t r = v.size();
+    if (r < 16) return std::nullopt;
+    if (v.data()[15] != 0xBB) return skip(in);
+
+    const uint64_t window = std::min<uint64_t>(r, 2048);
+    const uint64_t max = in.spec->max_length;
+    uint64_t p = 0, g = 0, end = 0;
+    for (;;) {
+        const bool first_mib = p < kFirstMiB;
+        const auto found = v.find(kStart, p, window);
+        if (!found) {
+            if (first_mib) return p + 4;
+            end = p;
+            break;
+        }
+        uint64_t q = *found;
+        auto id = v.u8(q + 3);
+        if (!id) return std::nullopt;
+        while (has_length(*id)) {
+            const auto len = v.be16(q + 4);
+            const uint64_t l = len ? *len : 0;
+            const uint64_t g2 = g + q + l;
+            if (!len || l == 0 || q + l + 6 > r) {
+                if (!len) return std::nullopt;
+                if (l == 0 || l > kLongestPacket) return p + 4;
+                if (g2 < max) return std::nullopt;
+                g = g2;
+                break;
+            }
+            q += l + 6;
+            g = g2;
+            id = v.u8(q + 3);
+            if (!id) return std::nullopt;
+        }
+        if (*id == 0x00 || *id == 0xBA) {
+            p = q + 3;
+            continue;
+        }
+        if (*id == 0xB9) {
+            end = q;
+            break;
+        }
+        if (first_mib) return p + 4;
+        end = p;
+        break;
+    }
+    uint64_t size = end + 4;
+    if (size <= 1023) return skip(in);
+    size = std::min(size, r);
+    record_at(in, 0, size);
+    return size;
+}
+
+}  // namespace quen::cdr::fmt
