@@ -17,5 +17,6 @@ struct Command {
 };
 
 // One function per command file; each returns its registered command.
+Command add_disks_command(CLI::App& app, const Globals& g);
 
 }  // namespace quen::cli
