@@ -36,11 +36,15 @@ void merge_contact(ContactRecord& into, const ContactRecord& from) {
 void read_contacts_file(ContactMap& map, const std::string& path, bool deleted) {
     const LiveContacts live = read_live_contacts(path);
 
-    // The mimetype id table follows the file just read; a later entry with
-    // the same id wins.
-    MimetypeIdTable& ids = mimetype_id_table();
-    ids.clear();
-    for (const auto& m : live.mimetypes) ids[m.id] = m.text;
+    // The mimetype id table follows the last file read; a later entry with
+    // the same id wins. A file that gave no mimetypes at all (missing, not a
+    // database) leaves the table as it was: emptying it would file every row
+    // rebuilt from the other copy's free space under `others`.
+    if (!live.mimetypes.empty()) {
+        MimetypeIdTable& ids = mimetype_id_table();
+        ids.clear();
+        for (const auto& m : live.mimetypes) ids[m.id] = m.text;
+    }
 
     for (const auto& row : live.rows) {
         ContactRecord& contact = find_or_create_contact(map, row.raw_contact_id, deleted);
@@ -51,6 +55,7 @@ void read_contacts_file(ContactMap& map, const std::string& path, bool deleted) 
 void read_contacts(const std::string& work_path, const std::string& backup_path, MessageSink* window,
                    ContactMap& contact_map) {
     ensure_mimetype_kind_table();
+    mimetype_id_table().clear();  // nothing of an earlier phone's database
 
     // Work copy first: a contact that both copies hold is created live and
     // only gains the backup's extra values; one only the backup holds is deleted.

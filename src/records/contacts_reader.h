@@ -22,7 +22,8 @@ void read_contacts(const std::string& work_path, const std::string& backup_path,
                    ContactMap& contact_map);
 
 // The live rows of one file into `map`, under the plain raw_contact_id; new
-// records get `deleted`. Refills the mimetype id table from the file.
+// records get `deleted`. Refills the mimetype id table from the file when the
+// file has a mimetypes table.
 void read_contacts_file(ContactMap& map, const std::string& path, bool deleted);
 
 }  // namespace quen

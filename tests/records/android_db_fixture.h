@@ -31,6 +31,9 @@ class TestDb {
 public:
     explicit TestDb(const std::filesystem::path& path) {
         if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) throw std::runtime_error("open");
+        // As on a phone: deleted cells keep their bytes (Debian's SQLite
+        // wipes them by default).
+        exec("PRAGMA secure_delete=OFF;");
     }
     ~TestDb() { close(); }
     TestDb(const TestDb&) = delete;
@@ -103,7 +106,10 @@ inline void make_sms_schema(TestDb& db, Layout layout) {
 
 inline void add_data(TestDb& db, int mimetype_id, long long raw_contact_id, const std::string& data1) {
     db.exec("INSERT OR IGNORE INTO raw_contacts (_id) VALUES (" + std::to_string(raw_contact_id) +
-            "); INSERT INTO data (mimetype_id, raw_contact_id, data1) VALUES (" +
+            "); INSERT INTO data (_id, mimetype_id, raw_contact_id, data1) VALUES ("
+            // Row ids as on a used phone (thousands): two-byte varints, so a
+            // freed cell's header keeps its first serial type.
+            "(SELECT COALESCE(MAX(_id), 2999) + 1 FROM data), " +
             std::to_string(mimetype_id) + "," + std::to_string(raw_contact_id) + ",'" + data1 + "');");
 }
 
