@@ -17,6 +17,8 @@ struct Command {
 };
 
 // One function per command file; each returns its registered command.
+Command add_devices_command(CLI::App& app, const Globals& g);
+Command add_acquire_command(CLI::App& app, const Globals& g);
 Command add_disks_command(CLI::App& app, const Globals& g);
 
 }  // namespace quen::cli

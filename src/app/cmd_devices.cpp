@@ -1,0 +1,20 @@
+// quenfora-cli devices: starts the adb server, lists devices, prints the state.
+#include <cstdio>
+
+#include "app/commands.h"
+#include "phone/adb_runner.h"
+
+namespace quen::cli {
+
+Command add_devices_command(CLI::App& app, const Globals& g) {
+    Command c;
+    c.sub = app.add_subcommand("devices", "Start the adb server, list devices and print NoDevice, Ready or NotAuthorized");
+    c.run = [&g]() {
+        const DeviceState state = adb_devices_state(AdbHelper{g.adb});
+        std::printf("%s\n", device_state_name(state));
+        return static_cast<int>(kExitDone);
+    };
+    return c;
+}
+
+}  // namespace quen::cli

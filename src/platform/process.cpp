@@ -1,0 +1,208 @@
+#include "platform/process.h"
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+extern char** environ;
+
+namespace quen {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class UniqueFd {
+public:
+    explicit UniqueFd(int fd = -1) : fd_(fd) {}
+    ~UniqueFd() { reset(); }
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    int get() const { return fd_; }
+    void reset() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_;
+};
+
+// Starts the program in a process group of its own, so that on overstay the
+// program and every child it started share one kill. out_fd < 0 sends stdout
+// and stderr to /dev/null. Every descriptor from 3 up is closed in the child,
+// whether or not its owner set close-on-exec.
+bool spawn(const std::vector<std::string>& argv, int out_fd, pid_t& pid) {
+    if (argv.empty() || argv[0].empty()) return false;
+    std::vector<char*> args;
+    args.reserve(argv.size() + 1);
+    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    if (posix_spawn_file_actions_init(&actions) != 0) return false;
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (out_fd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
+        posix_spawn_file_actions_adddup2(&actions, out_fd, 2);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    }
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+
+    posix_spawnattr_t attr;
+    if (posix_spawnattr_init(&attr) != 0) {
+        posix_spawn_file_actions_destroy(&actions);
+        return false;
+    }
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGTERM);
+    sigset_t none;
+    sigemptyset(&none);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF |
+                                        POSIX_SPAWN_SETSIGMASK);
+    posix_spawnattr_setpgroup(&attr, 0);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setsigmask(&attr, &none);
+
+    const int rc = posix_spawnp(&pid, argv[0].c_str(), &actions, &attr, args.data(), environ);
+    posix_spawnattr_destroy(&attr);
+    posix_spawn_file_actions_destroy(&actions);
+    return rc == 0;
+}
+
+// A descriptor that becomes readable when the child ends, or -1 where the
+// kernel lacks pidfd_open (the wait then falls back to short polls).
+int open_pidfd(pid_t pid) {
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+    (void)pid;
+    return -1;
+#endif
+}
+
+bool reap_nohang(pid_t pid, int* exit_code = nullptr) {
+    int status = 0;
+    for (;;) {
+        const pid_t r = ::waitpid(pid, &status, WNOHANG);
+        if (r == pid) {
+            if (exit_code && WIFEXITED(status)) *exit_code = WEXITSTATUS(status);
+            return true;
+        }
+        if (r < 0 && errno == EINTR) continue;
+        // r < 0 with ECHILD: somebody else reaped it; it has ended either way.
+        return r < 0;
+    }
+}
+
+void reap_blocking(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+}
+
+// Kills the group the child leads; the child itself too while it has not been
+// reaped (its pid cannot have been reused before that).
+void kill_group(pid_t pid, bool reaped) {
+    ::kill(-pid, SIGKILL);
+    if (!reaped) ::kill(pid, SIGKILL);
+}
+
+int millis_left(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return static_cast<int>(std::clamp<long long>(left.count(), 0, 1 << 30));
+}
+
+// Reads what the pipe holds now without blocking. Returns true at end of file
+// (every writer has closed its end).
+bool drain(int fd, std::string& out) {
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n > 0) {
+            const std::size_t room = kCapturedOutputLimit - std::min(out.size(), kCapturedOutputLimit);
+            out.append(buf, std::min(static_cast<std::size_t>(n), room));
+            continue;
+        }
+        if (n == 0) return true;
+        if (errno == EINTR) continue;
+        return errno != EAGAIN && errno != EWOULDBLOCK;
+    }
+}
+
+}  // namespace
+
+CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
+    CapturedRun result;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return result;
+    UniqueFd rd(fds[0]);
+    UniqueFd wr(fds[1]);
+    pid_t pid = 0;
+    if (!spawn(argv, wr.get(), pid)) return result;
+    result.started = true;
+    wr.reset();  // only the child's copies keep the pipe open now
+    ::fcntl(rd.get(), F_SETFL, ::fcntl(rd.get(), F_GETFL) | O_NONBLOCK);
+    UniqueFd pidfd(open_pidfd(pid));
+
+    const auto deadline = Clock::now() + limit;
+    bool exited = false;
+    bool eof = false;
+    // Done when the child has ended and nobody holds the pipe any more; a
+    // grandchild that keeps the pipe open is bounded by the same limit.
+    while (!(exited && eof)) {
+        const int left = millis_left(deadline);
+        if (left <= 0) break;
+        pollfd p[2];
+        nfds_t n = 0;
+        if (!eof) p[n++] = pollfd{rd.get(), POLLIN, 0};
+        if (!exited && pidfd.get() >= 0) p[n++] = pollfd{pidfd.get(), POLLIN, 0};
+        const bool must_poll_child = !exited && pidfd.get() < 0;
+        const int r = ::poll(p, n, must_poll_child ? std::min(left, 20) : left);
+        if (r < 0 && errno != EINTR) break;
+        if (!eof) eof = drain(rd.get(), result.output);
+        if (!exited) exited = reap_nohang(pid, &result.exit_code);
+    }
+    if (!(exited && eof)) {
+        result.killed = !exited;
+        kill_group(pid, exited);
+        if (!exited) reap_blocking(pid);
+        drain(rd.get(), result.output);  // what it wrote before the kill
+    }
+    return result;
+}
+
+bool run_detached(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
+    pid_t pid = 0;
+    if (!spawn(argv, -1, pid)) return false;
+    UniqueFd pidfd(open_pidfd(pid));
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        if (reap_nohang(pid)) return true;
+        const int left = millis_left(deadline);
+        if (left <= 0) break;
+        if (pidfd.get() >= 0) {
+            pollfd p{pidfd.get(), POLLIN, 0};
+            ::poll(&p, 1, left);
+        } else {
+            ::poll(nullptr, 0, std::min(left, 20));
+        }
+    }
+    kill_group(pid, false);
+    reap_blocking(pid);
+    return true;
+}
+
+}  // namespace quen

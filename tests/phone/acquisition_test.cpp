@@ -1,0 +1,212 @@
+#include "phone/acquisition.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/paths.h"
+#include "sim_phone.h"
+
+namespace quen {
+namespace {
+
+using namespace std::chrono_literals;
+using test::SimPhone;
+using Calls = std::vector<std::vector<std::string>>;
+namespace fs = std::filesystem;
+
+// What the recovery sends for one acquisition of a Ready phone: every captured
+// command is preceded by its own start-server.
+Calls expected_calls(const WorkFolder& work) {
+    Calls c{{"start-server"}, {"devices"}};
+    const auto locals = local_database_targets(work);
+    for (std::size_t i = 0; i < kRemoteDatabaseFiles.size(); ++i) {
+        c.push_back({"start-server"});
+        c.push_back({"shell", "su", "root", "chmod", "777", kRemoteDatabaseFiles[i]});
+        c.push_back({"start-server"});
+        c.push_back({"pull", kRemoteDatabaseFiles[i], locals[i]});
+    }
+    return c;
+}
+
+void put_all_six(SimPhone& phone) {
+    for (const char* remote : kRemoteDatabaseFiles) phone.put(remote, std::string("content of ") + remote);
+}
+
+TEST(Acquisition, RootedPhoneSixFilesAndTwoBackupsLandUnderAPathWithBlanks) {
+    SimPhone phone;
+    phone.ready();
+    phone.rooted();
+    put_all_six(phone);
+    const WorkFolder work = prepare_work_folder(phone.temp());
+    ASSERT_NE(work.contacts_db.find(' '), std::string::npos);
+
+    EXPECT_EQ(run_acquisition(phone.helper(), work), DeviceState::Ready);
+
+    const auto locals = local_database_targets(work);
+    for (std::size_t i = 0; i < locals.size(); ++i)
+        EXPECT_EQ(SimPhone::read(locals[i]), std::string("content of ") + kRemoteDatabaseFiles[i]) << locals[i];
+    EXPECT_EQ(SimPhone::read(work.contacts_backup), SimPhone::read(work.contacts_db));
+    EXPECT_EQ(SimPhone::read(work.messages_backup), SimPhone::read(work.messages_db));
+    // The backup copy is made without the database's companions.
+    EXPECT_FALSE(fs::exists(work.contacts_backup + "-wal"));
+    EXPECT_FALSE(fs::exists(work.messages_backup + "-shm"));
+
+    EXPECT_EQ(phone.calls(), expected_calls(work));
+}
+
+TEST(Acquisition, PhoneWithoutRootIsReadyButNothingLands) {
+    SimPhone phone;
+    phone.ready();
+    put_all_six(phone);
+    const WorkFolder work = prepare_work_folder(phone.temp());
+
+    EXPECT_EQ(run_acquisition(phone.helper(), work), DeviceState::Ready);
+    for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
+    EXPECT_EQ(phone.calls(), expected_calls(work));  // every step is still tried
+}
+
+TEST(Acquisition, NoPhoneOrUnauthorizedPhoneFetchesNothing) {
+    for (const char* listing : {"List of devices attached\n\n",
+                                "List of devices attached\nA1\tunauthorized\nB2\tdevice\n\n",
+                                "List of devices attached\nA1\toffline\n\n"}) {
+        SimPhone phone;
+        phone.listing(listing);
+        phone.rooted();
+        put_all_six(phone);
+        const WorkFolder work = prepare_work_folder(phone.temp());
+        const DeviceState want = std::string(listing).find("A1") == std::string::npos ? DeviceState::NoDevice
+                                                                                       : DeviceState::NotAuthorized;
+        EXPECT_EQ(run_acquisition(phone.helper(), work), want) << listing;
+        EXPECT_EQ(phone.calls(), (Calls{{"start-server"}, {"devices"}})) << listing;
+        for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
+    }
+}
+
+TEST(Acquisition, StaleWorkFilesAndTheirLogsAreRemovedBeforeAFreshPull) {
+    SimPhone phone;
+    phone.ready();
+    phone.rooted();
+    // This phone's databases use no write-ahead log: only the main files exist.
+    phone.put(kRemoteDatabaseFiles[0], "new contacts");
+    phone.put(kRemoteDatabaseFiles[3], "new messages");
+
+    // An earlier run (another phone) left every file behind.
+    WorkFolder work = prepare_work_folder(phone.temp());
+    for (const auto& path : work.database_paths()) SimPhone::write(path, "old " + path);
+
+    // A second start finds the folders present and clears the old files,
+    // logs included, so SQLite cannot apply an old log to the new copy.
+    work = prepare_work_folder(phone.temp());
+    for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
+    EXPECT_TRUE(fs::is_directory(work.picture_folder));
+
+    EXPECT_EQ(run_acquisition(phone.helper(), work), DeviceState::Ready);
+    EXPECT_EQ(SimPhone::read(work.contacts_db), "new contacts");
+    EXPECT_EQ(SimPhone::read(work.messages_backup), "new messages");
+    for (const auto* path : {&work.contacts_shm, &work.contacts_wal, &work.messages_shm, &work.messages_wal})
+        EXPECT_FALSE(fs::exists(*path)) << *path;
+
+    // Closing (or going back) deletes the database files and the logs again.
+    SimPhone::write(work.contacts_wal, "log");
+    delete_work_files(work);
+    for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
+    EXPECT_TRUE(fs::is_directory(work.contacts_backup_folder));
+}
+
+TEST(Acquisition, WorkFolderLayout) {
+    const WorkFolder w = work_folder_paths("/T mp/");
+    EXPECT_EQ(w.contacts_db, "/T mp/Quenfora/contacts2.db");
+    EXPECT_EQ(w.contacts_backup, "/T mp/Quenfora/bak/contacts2.db");
+    EXPECT_EQ(w.picture_folder, "/T mp/Quenfora/picture/");
+    EXPECT_EQ(w.messages_db, "/T mp/quenfora-recovery-for-android/mmssms.db");
+    EXPECT_EQ(w.messages_backup, "/T mp/quenfora-recovery-for-android/bak/mmssms.db");
+    const std::array<std::string, 8> order = {
+        "/T mp/Quenfora/contacts2.db",
+        "/T mp/Quenfora/bak/contacts2.db",
+        "/T mp/Quenfora/contacts2.db-shm",
+        "/T mp/Quenfora/contacts2.db-wal",
+        "/T mp/quenfora-recovery-for-android/mmssms.db",
+        "/T mp/quenfora-recovery-for-android/bak/mmssms.db",
+        "/T mp/quenfora-recovery-for-android/mmssms.db-shm",
+        "/T mp/quenfora-recovery-for-android/mmssms.db-wal",
+    };
+    EXPECT_EQ(w.database_paths(), order);
+}
+
+TEST(Acquisition, PictureFolderIsRemovedWithItsContent) {
+    SimPhone phone;
+    const WorkFolder work = prepare_work_folder(phone.temp());
+    SimPhone::write(work.picture_folder + "3-2048.jpg", "jpeg");
+    fs::create_directories(work.picture_folder + "sub");
+    remove_picture_folder(work);
+    EXPECT_FALSE(fs::exists(work.picture_folder));
+    EXPECT_TRUE(fs::is_directory(work.contacts_backup_folder));
+    EXPECT_TRUE(fs::is_directory(work.contacts_folder));
+}
+
+TEST(AdbRunner, ListingIsReadWhileAFloodingHelperRuns) {
+    SimPhone phone;
+    phone.ready();
+    phone.set("flood-devices", "2000000");  // 2 MB of notices before the listing
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(adb_devices_state(phone.helper()), DeviceState::Ready);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 9s);
+}
+
+TEST(AdbRunner, OverstayingHelperIsCutOff) {
+    SimPhone phone;
+    phone.ready();
+    AdbHelper helper = phone.helper();
+    helper.command_limit = 300ms;
+    helper.server_limit = 200ms;
+
+    // A server start that hangs is abandoned; the listing still runs.
+    phone.set("delay-start-server", "20000");
+    EXPECT_EQ(adb_devices_state(helper), DeviceState::Ready);
+
+    // A listing that hangs gives no output, hence no device.
+    phone.set("delay-devices", "20000");
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(adb_devices_state(helper), DeviceState::NoDevice);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 9s);
+
+    // A helper whose child keeps its output open does not hold the call past the limit.
+    phone.set("delay-devices", "0");
+    phone.set("stay-devices", "");
+    EXPECT_EQ(adb_devices_state(helper), DeviceState::Ready);
+}
+
+TEST(AdbRunner, KillServerRunsOnceWithoutStartingTheServer) {
+    SimPhone phone;
+    adb_kill_server(phone.helper());
+    EXPECT_EQ(phone.calls(), (Calls{{"kill-server"}}));
+}
+
+TEST(AdbRunner, MissingHelperMeansNoDevice) {
+    SimPhone phone;
+    const WorkFolder work = prepare_work_folder(phone.temp());
+    const AdbHelper missing{"/nonexistent/quenfora-recovery-for-android-adb-help"};
+    EXPECT_EQ(adb_run(missing, {"devices"}), "");
+    EXPECT_EQ(run_acquisition(missing, work), DeviceState::NoDevice);
+}
+
+TEST(AdbRunner, HelperBesideTheProgramIsPreferredToAdbOnPath) {
+    SimPhone phone;
+    phone.ready();
+    const std::string beside = program_folder() + "/" + kAdbHelperFileName;
+    fs::remove(beside);
+    EXPECT_EQ(adb_helper_program(AdbHelper{}), "adb");
+    fs::create_symlink(test::kPhoneSim, beside);
+    EXPECT_EQ(adb_helper_program(AdbHelper{}), beside);
+    EXPECT_EQ(adb_devices_state(AdbHelper{}), DeviceState::Ready);
+    EXPECT_EQ(adb_helper_program(AdbHelper{"/opt/my adb"}), "/opt/my adb");  // --adb wins
+    fs::remove(beside);
+    EXPECT_EQ(phone.calls(), (Calls{{"start-server"}, {"devices"}}));
+}
+
+}  // namespace
+}  // namespace quen

@@ -1,0 +1,126 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+namespace quen {
+namespace {
+
+using namespace std::chrono_literals;
+
+CapturedRun sh(const std::string& script, std::chrono::milliseconds limit = kCapturedRunLimit) {
+    return run_captured({"/bin/sh", "-c", script}, limit);
+}
+
+// A process is gone when it has no /proc entry, or is only a zombie waiting for
+// a reaper that is not us.
+bool process_gone(long pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    if (!stat) return true;
+    std::string line;
+    std::getline(stat, line);
+    const auto close = line.rfind(')');
+    return close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z';
+}
+
+bool gone_soon(long pid) {
+    for (int i = 0; i < 200; ++i) {
+        if (process_gone(pid)) return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return false;
+}
+
+TEST(ProcessRunner, StdoutAndStderrShareOnePipeInOrderOfArrival) {
+    const auto r = sh("printf a; printf b >&2; printf c; printf d >&2; printf 'e\\r\\n'");
+    EXPECT_TRUE(r.started);
+    EXPECT_FALSE(r.killed);
+    EXPECT_EQ(r.output, "abcde\r\n");  // no line-end translation either
+}
+
+TEST(ProcessRunner, EveryArgumentReachesTheProgramIntact) {
+    const auto r = run_captured({"printf", "[%s]", "a b", "", "c'd\"e", "$HOME", "x\ty", "/tmp/dir with blank/f.db"});
+    EXPECT_EQ(r.output, "[a b][][c'd\"e][$HOME][x\ty][/tmp/dir with blank/f.db]");
+}
+
+TEST(ProcessRunner, OutputLargerThanThePipeComesBackWhole) {
+    // 1 MiB is sixteen times a Linux pipe buffer: a runner that only reads after
+    // the program ends would stall the program until the limit killed it.
+    const auto r = sh("head -c 1048576 /dev/zero; printf end", 5s);
+    EXPECT_FALSE(r.killed);
+    ASSERT_EQ(r.output.size(), 1048576u + 3);
+    EXPECT_EQ(r.output.substr(r.output.size() - 3), "end");
+    EXPECT_EQ(r.output.find_first_not_of('\0'), 1048576u);
+}
+
+TEST(ProcessRunner, OverstayIsKilledAndPartialOutputReturned) {
+    const auto t0 = std::chrono::steady_clock::now();
+    const auto r = sh("printf partial; echo ' and more' >&2; exec sleep 30", 300ms);
+    const auto took = std::chrono::steady_clock::now() - t0;
+    EXPECT_TRUE(r.started);
+    EXPECT_TRUE(r.killed);
+    EXPECT_EQ(r.output, "partial and more\n");
+    EXPECT_LT(took, 10s);
+}
+
+TEST(ProcessRunner, DescendantsHoldingThePipeAreKilledAtTheLimit) {
+    // The shell ends at once but leaves a child that keeps the pipe open.
+    const auto r = sh("sleep 30 & echo $!", 500ms);
+    EXPECT_FALSE(r.killed);  // the program itself ended in time
+    ASSERT_FALSE(r.output.empty());
+    const long grandchild = std::strtol(r.output.c_str(), nullptr, 10);
+    ASSERT_GT(grandchild, 0);
+    EXPECT_TRUE(gone_soon(grandchild)) << "pid " << grandchild;
+}
+
+TEST(ProcessRunner, MissingProgramOrEmptyCommandGivesEmptyOutput) {
+    auto r = run_captured({"/nonexistent/quenfora-helper", "devices"});
+    EXPECT_FALSE(r.started);
+    EXPECT_EQ(r.output, "");
+    r = run_captured({"quenfora-no-such-program-on-path", "devices"});
+    EXPECT_FALSE(r.started);
+    EXPECT_EQ(r.output, "");
+    EXPECT_EQ(run_captured({}).output, "");
+    EXPECT_FALSE(run_detached({"/nonexistent/quenfora-helper", "start-server"}));
+}
+
+TEST(ProcessRunner, ChildGetsNoOtherDescriptorsAndEmptyStdin) {
+    const int fd = ::open("/dev/null", O_RDONLY);  // deliberately without O_CLOEXEC
+    ASSERT_GE(fd, 3);
+    const auto r = sh("if [ -e /proc/self/fd/" + std::to_string(fd) + " ]; then echo open; else echo closed; fi; cat", 5s);
+    ::close(fd);
+    EXPECT_FALSE(r.killed);  // cat read end of file at once
+    EXPECT_EQ(r.output, "closed\n");
+}
+
+TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
+    const auto dir = std::filesystem::temp_directory_path() / ("quen-detached-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    const std::string pidfile = (dir / "pid").string();
+
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_TRUE(run_detached({"/bin/sh", "-c", "echo $$ > \"$0\"; exec sleep 30", pidfile}, 300ms));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 10s);
+    std::ifstream in(pidfile);
+    long pid = 0;
+    in >> pid;
+    ASSERT_GT(pid, 0);
+    EXPECT_TRUE(process_gone(pid));  // killed and reaped before returning
+
+    // A quick program is simply waited for.
+    const std::string marker = (dir / "ran").string();
+    EXPECT_TRUE(run_detached({"/bin/sh", "-c", "echo hi; touch \"$0\"", marker}));
+    EXPECT_TRUE(std::filesystem::exists(marker));
+    std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace quen

@@ -1,0 +1,205 @@
+// phone-sim: plays an Android phone behind the adb helper's command lines, for
+// tests and demos without a phone. Use it as the helper (--adb PATH, or placed
+// beside the program as quenfora-recovery-for-android-adb-help).
+//
+// The phone is the folder named by $QUEN_PHONE_SIM_DIR:
+//   listing        the bytes "devices" prints after any daemon notice
+//                  (absent: "List of devices attached\n\n", no phone)
+//   root           present: the phone's su works
+//   files/<path>   the phone's files under their phone paths, e.g.
+//                  files/data/data/com.android.providers.contacts/databases/contacts2.db
+//   delay-<cmd>    milliseconds to sleep before <cmd> (start-server, devices, shell, pull, ...)
+//   flood-<cmd>    bytes of filler to print (half on stdout, half on stderr) before <cmd>
+//   stay-<cmd>     present: after <cmd> a child is left running that holds stdout
+//                  open for 60 s (a helper whose descendants outlive it)
+// The simulator keeps its own state in the same folder:
+//   server         present while the adb server "runs"
+//   readable       the phone paths made readable by a chmod run as root
+//   calls          one line per invocation: its arguments joined by tabs
+// Without $QUEN_PHONE_SIM_DIR the simulator is a PC with no phone attached.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string g_dir;
+
+std::string path_in(const std::string& name) { return g_dir + "/" + name; }
+
+bool exists(const std::string& name) {
+    std::error_code ec;
+    return !g_dir.empty() && fs::exists(path_in(name), ec);
+}
+
+std::string read_file(const std::string& path, bool* ok = nullptr) {
+    std::ifstream in(path, std::ios::binary);
+    if (ok) *ok = static_cast<bool>(in);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void append_line(const std::string& name, const std::string& line) {
+    if (g_dir.empty()) return;
+    std::ofstream out(path_in(name), std::ios::binary | std::ios::app);
+    out << line << '\n';
+}
+
+long number_in(const std::string& name) {
+    if (!exists(name)) return 0;
+    return std::strtol(read_file(path_in(name)).c_str(), nullptr, 10);
+}
+
+void out(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+void err(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fflush(stderr);
+}
+
+void flood(long bytes) {
+    const std::string line(79, '.');
+    for (long i = 0; i < bytes; i += 80) {
+        if ((i / 80) % 2 == 0) std::fprintf(stdout, "%s\n", line.c_str());
+        else std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+}
+
+void leave_child_holding_stdout() {
+    if (fork() == 0) {
+        std::this_thread::sleep_for(std::chrono::seconds(60));
+        _exit(0);
+    }
+}
+
+// Where a phone path lives in the simulated phone.
+std::string phone_file(const std::string& remote) {
+    if (remote.empty() || remote[0] != '/' || remote.find("..") != std::string::npos) return {};
+    return path_in("files" + remote);
+}
+
+bool readable(const std::string& remote) {
+    bool ok = false;
+    std::istringstream lines(read_file(path_in("readable"), &ok));
+    std::string line;
+    while (ok && std::getline(lines, line))
+        if (line == remote) return true;
+    return false;
+}
+
+bool server_running() { return exists("server"); }
+
+void start_server() {
+    if (server_running()) return;
+    err("* daemon not running; starting now at tcp:5037\n* daemon started successfully\n");
+    if (!g_dir.empty()) std::ofstream(path_in("server")) << "running\n";
+}
+
+int cmd_devices() {
+    start_server();
+    bool ok = false;
+    const std::string listing = read_file(path_in("listing"), &ok);
+    out(ok ? listing : std::string("List of devices attached\n\n"));
+    return 0;
+}
+
+int cmd_shell(const std::vector<std::string>& args) {
+    // Only the one shell command the recovery sends is understood.
+    if (args.size() != 7 || args[2] != "su" || args[3] != "root" || args[4] != "chmod" || args[5] != "777") {
+        err("/system/bin/sh: unsupported command\n");
+        return 127;
+    }
+    if (!exists("root")) {
+        err("/system/bin/sh: su: inaccessible or not found\n");
+        return 127;
+    }
+    const std::string& remote = args[6];
+    const std::string file = phone_file(remote);
+    std::error_code ec;
+    if (file.empty() || !fs::is_regular_file(file, ec)) {
+        err("chmod: " + remote + ": No such file or directory\n");
+        return 1;
+    }
+    append_line("readable", remote);
+    return 0;
+}
+
+int cmd_pull(const std::vector<std::string>& args) {
+    if (args.size() != 4) {
+        err("adb: usage: pull REMOTE LOCAL\n");
+        return 1;
+    }
+    const std::string& remote = args[2];
+    const std::string& local = args[3];
+    const std::string file = phone_file(remote);
+    std::error_code ec;
+    if (file.empty() || !fs::is_regular_file(file, ec)) {
+        err("adb: error: failed to stat remote object '" + remote + "': No such file or directory\n");
+        return 1;
+    }
+    if (!readable(remote)) {
+        err("adb: error: failed to stat remote object '" + remote + "': Permission denied\n");
+        return 1;
+    }
+    if (!fs::copy_file(file, local, fs::copy_options::overwrite_existing, ec)) {
+        err("adb: error: cannot create '" + local + "': " + ec.message() + "\n");
+        return 1;
+    }
+    const auto size = fs::file_size(file, ec);
+    out(remote + ": 1 file pulled, 0 skipped. (" + std::to_string(size) + " bytes in 0.001s)\n");
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* dir = std::getenv("QUEN_PHONE_SIM_DIR");
+    g_dir = dir ? dir : "";
+    std::vector<std::string> args(argv, argv + argc);
+
+    std::string joined;
+    for (int i = 1; i < argc; ++i) joined += (i > 1 ? "\t" : "") + args[i];
+    append_line("calls", joined);
+
+    if (argc < 2) {
+        err("adb: no command given\n");
+        return 1;
+    }
+    const std::string& cmd = args[1];
+    if (const long ms = number_in("delay-" + cmd); ms > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    if (const long bytes = number_in("flood-" + cmd); bytes > 0) flood(bytes);
+    if (exists("stay-" + cmd)) leave_child_holding_stdout();
+
+    if (cmd == "start-server") {
+        start_server();
+        return 0;
+    }
+    if (cmd == "kill-server") {
+        std::error_code ec;
+        if (!g_dir.empty()) fs::remove(path_in("server"), ec);
+        return 0;
+    }
+    if (cmd == "devices") return cmd_devices();
+    if (cmd == "shell") return cmd_shell(args);
+    if (cmd == "pull") return cmd_pull(args);
+    err("adb: unknown command " + cmd + "\n");
+    return 1;
+}
