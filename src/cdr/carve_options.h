@@ -1,0 +1,32 @@
+#pragma once
+// The engine's own command-line surface: its options, usage and version text.
+//
+//   -q quick mode   -Q quiet   -v verbose   -d indirect blocks   -a write all
+//   -w audit only   -m flag 128   -T time stamps   -t LIST types   -i FILE input
+//   -o DIR output   -c FILE configuration   -b N block size   -k N chunk MiB
+//   -s N skip blocks   -h usage   -V version
+//
+// Parsing never ends the process: help, version and every error come back as
+// an outcome for the caller to show.
+#include <string>
+#include <vector>
+
+#include "cdr/carve_catalog.h"
+#include "cdr/carve_state.h"
+
+namespace quen::cdr {
+
+struct OptionOutcome {
+    CarveStatus status = CarveStatus::Done;  // Done: go on with the run
+    std::string message;                     // usage, version or error text
+    std::vector<FormatRow> rows;             // the -t rows, in order
+};
+
+// Sets the state's flags and values from args (args[0] is the program name).
+OptionOutcome parse_carve_options(const std::vector<std::string>& args, CarveState& state,
+                                  const FormatCatalog& catalog, bool posixly_correct);
+
+std::string carve_usage(const std::string& program);
+std::string carve_version_text();
+
+}  // namespace quen::cdr
