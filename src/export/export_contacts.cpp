@@ -1,0 +1,29 @@
+#include "export/export_contacts.h"
+
+namespace quen {
+
+RowTable contact_rows(const ContactList& contacts) {
+    RowTable rows;
+    rows.reserve(contacts.size() + 1);
+    rows.push_back({"ID", "Deleted", "Name", "Phone", "Email", "Note", "Organization", "Address",
+                    "IM", "Nickname", "Website", "Others"});
+    int position = 0;
+    for (const ContactRecord* c : contacts) {
+        if (c == nullptr) continue;
+        ++position;
+        rows.push_back({std::to_string(position), c->deleted ? "Yes" : "No", c->name, c->phone,
+                        c->email, c->note, c->organization, c->postal_address, c->im, c->nickname,
+                        c->website, c->others});
+    }
+    return rows;
+}
+
+ReportStatus export_contacts(const ContactExport& job) {
+    if (job.contacts.empty()) return ReportStatus::Nothing;
+    const std::string data = serialize_row_table(contact_rows(job.contacts));
+    const std::string template_path =
+        job.template_path.empty() ? default_template_path() : job.template_path;
+    return write_report_page("Contacts", template_path, job.destination + "/Contacts.html", data);
+}
+
+}  // namespace quen

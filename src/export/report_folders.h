@@ -1,0 +1,45 @@
+#pragma once
+// The folder layout of a recovery's report pages:
+//   <chosen folder>/Retrivane<%Y%m%d%H%M%S>/Contacts (<n>)/Contacts.html
+//   <chosen folder>/Retrivane<%Y%m%d%H%M%S>/Messages (<n>)/Messages.html
+// where n is the number of records written. A kind with nothing to write
+// gets no folder.
+#include <string>
+#include <string_view>
+
+#include "export/report_page.h"
+#include "records/record_model.h"
+
+namespace quen {
+
+// "Retrivane" followed by the time text ("%Y%m%d%H%M%S", no separator).
+std::string output_folder_name(std::string_view time_text);
+
+// The label of a tree item with a count: "%s (%d)", e.g. "Contacts (128)".
+std::string counted_label(std::string_view name, long long count);
+
+// The folder for n records of a tree item: the item's label cut before its
+// first "(" followed by "(n)". "Contacts (25)" with 12 gives "Contacts (12)".
+std::string report_folder_name(std::string_view item_label, long long n);
+
+struct PhoneReports {
+    bool ok = false;
+    std::string error;          // what failed and where, when !ok
+    std::string output_folder;  // the Retrivane folder
+    std::string contacts_page;  // empty when no contact was checked
+    std::string messages_page;  // empty when no thread was checked
+};
+
+// Writes the checked contacts and threads of the lists the way the recovery
+// does, into out_dir/Retrivane<time_text> (created; an existing one is not an
+// error). An empty time_text means the current local time. An empty
+// template_path means "template.html" beside the program; a template that
+// cannot be read fails before any folder is created.
+PhoneReports write_phone_reports(const std::string& out_dir, const ContactList& contacts,
+                                 const ThreadList& threads, std::string time_text,
+                                 const std::string& template_path = {});
+
+// A short text for a status, for messages ("the page cannot be written").
+std::string report_status_text(ReportStatus status);
+
+}  // namespace quen

@@ -1,0 +1,122 @@
+#include "export/report_page.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "platform/paths.h"
+
+namespace quen {
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+// Text-mode reading: a CR LF pair becomes LF; a lone CR stays.
+std::string crlf_to_lf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+// Text-mode writing: every LF becomes CR LF.
+std::string lf_to_crlf(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') out.push_back('\r');
+        out.push_back(c);
+    }
+    return out;
+}
+
+// The whole file, read in pieces of up to 255 bytes. False when it cannot be
+// opened or a read fails.
+bool read_whole_file(const std::string& path, std::string& out) {
+    File f(std::fopen(path.c_str(), "rb"));
+    if (!f) return false;
+    char piece[255];
+    for (;;) {
+        const size_t n = std::fread(piece, 1, sizeof piece, f.get());
+        out.append(piece, n);
+        if (n < sizeof piece) break;
+    }
+    return std::ferror(f.get()) == 0;
+}
+
+bool write_whole_file(const std::string& path, std::string_view bytes) {
+    File f(std::fopen(path.c_str(), "wb"));
+    if (!f) return false;
+    const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
+    const bool flushed = std::fflush(f.get()) == 0;
+    return wrote && flushed && std::fclose(f.release()) == 0;
+}
+
+}  // namespace
+
+std::string default_template_path() {
+    const std::string folder = program_folder();
+    if (folder.empty()) return {};
+    return folder + "/" + std::string(kTemplateName);
+}
+
+bool build_report_page(std::string_view template_text, std::string_view title,
+                       std::string_view data, std::string& page) {
+    page.clear();
+    std::string text = crlf_to_lf(template_text);
+
+    const size_t data_at = text.find(kDataMarker);
+    if (data_at == std::string::npos) return false;
+    std::string statement = "var data = ";
+    statement.append(data);
+    statement.push_back(';');
+    text.replace(data_at, kDataMarker.size(), statement);
+
+    const size_t title_at = text.find(kTitleMarker);
+    if (title_at == std::string::npos) return false;
+    std::string title_element = "<title>";
+    title_element.append(title);
+    title_element.append("</title>");
+    text.replace(title_at, kTitleMarker.size(), title_element);
+
+    page = lf_to_crlf(text);
+    return true;
+}
+
+ReportStatus write_report_page(std::string_view title, const std::string& template_path,
+                               const std::string& output_path, std::string_view data) {
+    std::string template_text;
+    if (template_path.empty() || !read_whole_file(template_path, template_text))
+        return ReportStatus::TemplateMissing;
+
+    std::string page;
+    if (!build_report_page(template_text, title, data, page)) return ReportStatus::TemplateInvalid;
+
+    // A name of its own per write, so that two writes never share a temp file.
+    static std::atomic<unsigned> serial{0};
+    const std::string temp_path = output_path + ".part" + std::to_string(::getpid()) + "-" +
+                                  std::to_string(serial.fetch_add(1));
+    if (!write_whole_file(temp_path, page)) {
+        std::error_code ignored;
+        std::filesystem::remove(temp_path, ignored);
+        return ReportStatus::WriteFailed;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp_path, output_path, ec);
+    if (ec) {
+        std::filesystem::remove(temp_path, ec);
+        return ReportStatus::WriteFailed;
+    }
+    return ReportStatus::Written;
+}
+
+}  // namespace quen
