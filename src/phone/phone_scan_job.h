@@ -1,0 +1,83 @@
+#pragma once
+// The phone scan job: the load sequence from a plugged-in phone to filled
+// record collections, on two worker threads with the receiver (the window, the
+// command line) between them.
+//
+//   start_acquisition     acquisition thread: device listing; with Ready the six
+//                         pulls and two backups; posts WM_DEVICE_STATE(state, 0)
+//   receiver, on WM_DEVICE_STATE with Ready: start_read
+//   start_read            read thread: contacts reader (WM_LOAD_PROGRESS 1-4 of 8),
+//                         messages reader (5-8 of 8), the two display lists,
+//                         then WM_PHONE_DATA_LOADED(0, 0)
+//
+// Both threads are detached; nobody joins them. Each holds a shared_ptr to the
+// PhoneScan it works on, so the state (and the sink it posts to) lives as long
+// as any thread still uses it, whatever the receiver does meanwhile.
+#include <memory>
+
+#include "phone/adb_runner.h"
+#include "phone/device_state.h"
+#include "phone/work_folder.h"
+#include "platform/message_sink.h"
+#include "records/record_model.h"
+
+namespace quen {
+
+// What the receiver owns and both threads use. The paths are written once,
+// before any thread starts; the maps and lists only by the read thread while
+// it runs, and read by the receiver only after WM_PHONE_DATA_LOADED.
+struct PhoneScan {
+    std::shared_ptr<MessageSink> window;  // target of every posted message
+    AdbHelper helper;
+    WorkFolder work;
+    ContactMap contact_map;
+    ThreadMap thread_map;
+    ContactList contact_list;  // every contact, deleted ones first
+    ThreadList thread_list;    // every thread, deleted ones first
+};
+
+// Starts the acquisition thread. If no thread can be started, WM_DEVICE_STATE
+// is posted with NoDevice, so the receiver never waits for nothing.
+void start_acquisition(const std::shared_ptr<PhoneScan>& scan);
+
+// Starts the read thread (after WM_DEVICE_STATE with Ready). If no thread can
+// be started, WM_PHONE_DATA_LOADED is posted at once with empty collections.
+void start_read(const std::shared_ptr<PhoneScan>& scan);
+
+// The bodies of the two threads, run on the calling thread.
+void run_acquisition_thread(PhoneScan& scan);
+void run_read_thread(PhoneScan& scan);
+
+// Position of the progress bar (0 to 100) for a WM_LOAD_PROGRESS: step * 100 /
+// total in unsigned arithmetic (12, 25, 37, 50, 62, 75, 87, 100 for the eight
+// steps); 0 for a total of 0.
+unsigned load_progress_position(WParam step, LParam total);
+
+// The receiver's side of the job, as the window runs it, without the window:
+// keeps LoadState and the progress position and starts the read thread on a
+// Ready phone.
+class PhoneScanDriver {
+public:
+    explicit PhoneScanDriver(std::shared_ptr<PhoneScan> scan) : scan_(std::move(scan)) {}
+
+    // LoadState = Loading, then start_acquisition.
+    void start();
+    // Handles one message; returns whether it was one of the job's.
+    bool handle(const Message& m);
+
+    LoadState load_state() const { return load_state_; }
+    unsigned progress() const { return progress_; }
+    // The sequence has ended: a state other than Ready, or the records loaded.
+    bool finished() const { return finished_; }
+    bool loaded() const { return loaded_; }
+    const PhoneScan& scan() const { return *scan_; }
+
+private:
+    std::shared_ptr<PhoneScan> scan_;
+    LoadState load_state_ = kLoading;
+    unsigned progress_ = 0;
+    bool finished_ = false;
+    bool loaded_ = false;
+};
+
+}  // namespace quen

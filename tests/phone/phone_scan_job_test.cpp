@@ -1,0 +1,202 @@
+#include "phone/phone_scan_job.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "phone/acquisition.h"
+#include "platform/queue_sink.h"
+#include "sample_phone.h"
+#include "sim_phone.h"
+
+namespace quen {
+namespace {
+
+using namespace std::chrono_literals;
+using test::SimPhone;
+
+struct JobRun {
+    std::vector<Message> messages;
+    LoadState load_state = kLoading;
+    std::vector<unsigned> positions;
+    bool loaded = false;
+    std::shared_ptr<PhoneScan> scan;
+};
+
+using Seq = std::vector<std::tuple<unsigned, WParam, LParam>>;
+
+Seq seq(const std::vector<Message>& messages) {
+    Seq out;
+    for (const auto& m : messages) out.emplace_back(m.id, m.wparam, m.lparam);
+    return out;
+}
+
+// Runs the whole sequence as the window would: start, then handle messages
+// until the job has ended, then a short while more to catch anything late.
+JobRun run_job(SimPhone& phone) {
+    auto sink = std::make_shared<QueueSink>();
+    auto scan = std::make_shared<PhoneScan>();
+    scan->window = sink;
+    scan->helper = phone.helper();
+    scan->work = prepare_work_folder(phone.temp());
+    PhoneScanDriver driver(scan);
+    JobRun run;
+    const auto handler = [&](const Message& m) {
+        run.messages.push_back(m);
+        driver.handle(m);
+        if (m.id == WM_LOAD_PROGRESS) run.positions.push_back(driver.progress());
+    };
+    driver.start();
+    EXPECT_TRUE(sink->pump_until(handler, [&] { return driver.finished(); }, 120s));
+    while (sink->pump_one(handler, 300ms)) {
+    }
+    run.load_state = driver.load_state();
+    run.loaded = driver.loaded();
+    run.scan = scan;
+    return run;
+}
+
+Seq full_sequence() {
+    Seq want{{WM_DEVICE_STATE, 1, 0}};
+    for (WParam step = 1; step <= 8; ++step) want.emplace_back(WM_LOAD_PROGRESS, step, 8);
+    want.emplace_back(WM_PHONE_DATA_LOADED, 0, 0);
+    return want;
+}
+
+TEST(PhoneScanJob, ProgressPositionsOfTheEightSteps) {
+    std::vector<unsigned> got;
+    for (WParam step = 1; step <= 8; ++step) got.push_back(load_progress_position(step, 8));
+    EXPECT_EQ(got, (std::vector<unsigned>{12, 25, 37, 50, 62, 75, 87, 100}));
+    EXPECT_EQ(load_progress_position(3, 0), 0u);
+    EXPECT_EQ(load_progress_position(0, 8), 0u);
+}
+
+TEST(PhoneScanJob, NoPhoneEndsAfterOneListing) {
+    SimPhone phone;
+    phone.rooted();
+    const JobRun run = run_job(phone);
+    EXPECT_EQ(seq(run.messages), (Seq{{WM_DEVICE_STATE, 0, 0}}));
+    EXPECT_EQ(run.load_state, static_cast<LoadState>(DeviceState::NoDevice));
+    EXPECT_FALSE(run.loaded);
+    EXPECT_EQ(phone.calls(), (std::vector<std::vector<std::string>>{{"start-server"}, {"devices"}}));
+}
+
+TEST(PhoneScanJob, UnauthorizedFirstLineFetchesNothing) {
+    SimPhone phone;
+    phone.listing("List of devices attached\nA1\tunauthorized\nB2\tdevice\n\n");
+    phone.rooted();
+    phone.put(kRemoteDatabaseFiles[0], "db");
+    const JobRun run = run_job(phone);
+    EXPECT_EQ(seq(run.messages), (Seq{{WM_DEVICE_STATE, 2, 0}}));
+    EXPECT_EQ(run.load_state, static_cast<LoadState>(DeviceState::NotAuthorized));
+    EXPECT_EQ(phone.calls().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(run.scan->work.contacts_db));
+}
+
+TEST(PhoneScanJob, PhoneWithoutRootIsReadyWithEmptyMapsAndStillCompletes) {
+    SimPhone phone;
+    phone.ready();
+    phone.put(kRemoteDatabaseFiles[0], "db");
+    const JobRun run = run_job(phone);
+    EXPECT_EQ(seq(run.messages), full_sequence());
+    EXPECT_EQ(run.positions, (std::vector<unsigned>{12, 25, 37, 50, 62, 75, 87, 100}));
+    EXPECT_EQ(run.load_state, static_cast<LoadState>(DeviceState::Ready));
+    EXPECT_TRUE(run.loaded);
+    EXPECT_TRUE(run.scan->contact_map.empty());
+    EXPECT_TRUE(run.scan->thread_map.empty());
+    EXPECT_TRUE(run.scan->contact_list.empty());
+    EXPECT_TRUE(run.scan->thread_list.empty());
+}
+
+TEST(PhoneScanJob, RootedSamplePhoneFillsTheMapsAndListsDeletedFirst) {
+    SimPhone phone;
+    phone.ready();
+    phone.rooted();
+    const std::string made = phone.phone_dir() + "/made";
+    std::string error;
+    const auto sample = sample_phone::make_sample_phone(made, sample_phone::Options{}, error);
+    ASSERT_TRUE(sample) << error;
+    phone.put(kRemoteDatabaseFiles[0], SimPhone::read(sample->contacts_path));
+    phone.put(kRemoteDatabaseFiles[3], SimPhone::read(sample->messages_path));
+
+    const JobRun run = run_job(phone);
+    EXPECT_EQ(seq(run.messages), full_sequence());
+    ASSERT_TRUE(run.loaded);
+    const PhoneScan& s = *run.scan;
+
+    // Every record is listed once, deleted records first.
+    ASSERT_EQ(s.contact_list.size(), s.contact_map.size());
+    ASSERT_EQ(s.thread_list.size(), s.thread_map.size());
+    EXPECT_EQ(std::set<const ContactRecord*>(s.contact_list.begin(), s.contact_list.end()).size(),
+              s.contact_map.size());
+    EXPECT_TRUE(std::is_partitioned(s.contact_list.begin(), s.contact_list.end(),
+                                    [](const ContactRecord* c) { return c->deleted; }));
+    EXPECT_TRUE(std::is_partitioned(s.thread_list.begin(), s.thread_list.end(),
+                                    [](const ThreadRecord* t) { return t->deleted; }));
+
+    // Live rows came through the pull; deleted ones through the free-space scan.
+    std::set<std::string> bodies, deleted_bodies;
+    for (const auto& [key, thread] : s.thread_map)
+        for (const auto& m : thread.messages) (m.deleted ? deleted_bodies : bodies).insert(m.body);
+    for (const auto& m : sample->live_messages) {
+        if (!m.body.empty()) {
+            EXPECT_TRUE(bodies.count(m.body)) << m.body;
+        }
+    }
+    std::size_t found_deleted = 0;
+    for (const auto& m : sample->deleted_messages) found_deleted += deleted_bodies.count(m.body);
+    EXPECT_GT(found_deleted, 0u);
+    EXPECT_TRUE(std::any_of(s.contact_map.begin(), s.contact_map.end(),
+                            [](const auto& kv) { return kv.second.deleted; }));
+    EXPECT_TRUE(std::any_of(s.contact_map.begin(), s.contact_map.end(),
+                            [](const auto& kv) { return !kv.second.deleted; }));
+}
+
+// A sink that only records, so the test can drop every other reference.
+class RecordingSink final : public MessageSink {
+public:
+    void post(unsigned id, WParam w, LParam l) override {
+        std::lock_guard lk(mutex_);
+        got_.push_back({id, w, l});
+        cv_.notify_all();
+    }
+    void send(unsigned id, WParam w, LParam l) override { post(id, w, l); }
+    bool wait_for(unsigned id, std::chrono::seconds limit) {
+        std::unique_lock lk(mutex_);
+        return cv_.wait_for(lk, limit, [&] {
+            return std::any_of(got_.begin(), got_.end(), [&](const Message& m) { return m.id == id; });
+        });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    std::vector<Message> got_;
+};
+
+TEST(PhoneScanJob, ThreadsOutliveTheReceiversReferences) {
+    SimPhone phone;
+    phone.ready();
+    auto sink = std::make_shared<RecordingSink>();
+    {
+        auto scan = std::make_shared<PhoneScan>();
+        scan->window = sink;
+        scan->helper = phone.helper();
+        scan->work = prepare_work_folder(phone.temp());
+        start_acquisition(scan);
+        start_read(scan);
+    }  // the receiver lets go at once; the threads keep what they use alive
+    EXPECT_TRUE(sink->wait_for(WM_DEVICE_STATE, std::chrono::seconds(60)));
+    EXPECT_TRUE(sink->wait_for(WM_PHONE_DATA_LOADED, std::chrono::seconds(60)));
+}
+
+}  // namespace
+}  // namespace quen
