@@ -1,0 +1,101 @@
+#pragma once
+// Runs one extractor over a byte buffer the way the carving engine does, and
+// checks what it records. Shared by the extractor tests and the extractor
+// fuzz target (no test framework in here).
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cdr/extractor.h"
+#include "cdr/formats/format_table.h"
+#include "cdr/search_spec.h"
+
+namespace quen::cdr::test {
+
+struct Recorded {
+    std::string extension;
+    uint64_t offset;
+    uint64_t size;
+};
+
+inline SearchSpec spec_from(const FormatRow& row) {
+    SearchSpec s;
+    s.extension = row.extension;
+    s.type = row.type;
+    s.max_length = row.max_length;
+    s.case_sensitive = row.case_sensitive;
+    s.header = Pattern(row.header, row.case_sensitive);
+    s.footer = Pattern(row.footer, row.case_sensitive);
+    for (const auto& m : row.markers) s.markers.emplace_back(m, row.case_sensitive);
+    return s;
+}
+
+// The spec of a -t name (one row), e.g. "jpg", "doc", "wav".
+inline SearchSpec spec_named(const std::string& name) { return spec_from(formats_for_name(name).at(0)); }
+
+// Records into a list and notes any file outside the bytes the extractor was
+// given: [device offset of hit - before, device offset of hit + available).
+class CheckingRecorder : public FileRecorder {
+public:
+    uint64_t lo = 0, hi = 0;
+    std::vector<Recorded> files;
+    std::vector<std::string> faults;
+
+    void record(SearchSpec& spec, uint64_t off, uint64_t size) override {
+        files.push_back({spec.extension, off, size});
+        if (off < lo || off > hi || size > hi - off || size == 0)
+            faults.push_back("file " + std::to_string(off) + "+" + std::to_string(size) + " outside [" +
+                             std::to_string(lo) + ", " + std::to_string(hi) + ")");
+        spec.written = true;
+    }
+};
+
+struct ExtractRun {
+    ExtractResult result;
+    std::vector<Recorded> files;
+    std::vector<std::string> faults;
+    bool has_extractor = true;
+};
+
+// Calls the extractor of `spec` on bytes[before ..] with exactly those bytes
+// in a fresh allocation (so that a read outside them is caught by the address
+// sanitizer). The buffer lies at device offset `k`.
+inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t size, size_t before = 0,
+                                uint64_t k = 1u << 20) {
+    ExtractRun out;
+    const ExtractFn fn = find_extractor(spec.type);
+    if (!fn) {
+        out.has_extractor = false;
+        return out;
+    }
+    // Exactly `size` bytes, so that a read outside them is caught.
+    std::unique_ptr<uint8_t[]> exact(new uint8_t[size ? size : 1]);
+    if (size) std::memcpy(exact.get(), data, size);
+    CheckingRecorder rec;
+    ExtractInput in;
+    in.hit = exact.get() + before;
+    in.hit_offset = before;
+    in.before = before;
+    in.available = size - before;
+    in.buffer_offset = k;
+    in.spec = &spec;
+    in.recorder = &rec;
+    rec.lo = k;
+    rec.hi = k + size;
+    spec.written = false;
+    out.result = fn(in);
+    if (out.result && *out.result == 0) out.faults.push_back("continues at the hit itself");
+    out.files = std::move(rec.files);
+    for (auto& f : rec.faults) out.faults.push_back(std::move(f));
+    return out;
+}
+
+inline ExtractRun run_extractor(SearchSpec& spec, const std::vector<uint8_t>& bytes, size_t before = 0,
+                                uint64_t k = 1u << 20) {
+    return run_extractor(spec, bytes.data(), bytes.size(), before, k);
+}
+
+}  // namespace quen::cdr::test

@@ -1,0 +1,419 @@
+#include "sample_card.h"
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "cdr/formats/format_table.h"
+#include "cdr/pattern.h"
+
+namespace quen::sample {
+
+namespace {
+
+uint64_t align_up(uint64_t n) { return (n + kSectorSize - 1) / kSectorSize * kSectorSize; }
+
+// Max lengths of the built-in table, for the window a hit near a chunk's end needs.
+uint64_t max_length_of(const std::string& type) {
+    for (const auto& row : cdr::builtin_formats())
+        if (type == row.extension) return row.max_length;
+    return 0;
+}
+
+class Layout {
+public:
+    Layout(Bytes& image, std::vector<ExpectedFile>& expected, std::vector<uint64_t>& planted)
+        : image_(image), expected_(expected), planted_(planted) {}
+
+    void put(uint64_t at, const Bytes& b) { std::copy(b.begin(), b.end(), image_.begin() + at); }
+
+    // A file found whole: its bytes at `at`, listed as type/extension.
+    void found(uint64_t at, const Bytes& b, const std::string& type, const std::string& ext,
+               uint64_t carved_size = 0, uint64_t carved_at = UINT64_MAX) {
+        put(at, b);
+        const uint64_t off = carved_at == UINT64_MAX ? at : carved_at;
+        expect(type, ext, off, carved_size ? carved_size : b.size());
+        planted_.push_back(align_up(off));
+    }
+
+    void expect(const std::string& type, const std::string& ext, uint64_t off, uint64_t size) {
+        expected_.push_back({type, std::to_string(off / kSectorSize) + "." + ext, off, size});
+    }
+
+    // Bytes whose header the rules must not accept (or that quick mode never sees).
+    void not_found(uint64_t at, const Bytes& b) {
+        put(at, b);
+        if (at % kSectorSize == 0) planted_.push_back(at);
+    }
+
+    // A header near a chunk's end: found through the max-length window when
+    // the window lies inside the image.
+    bool window_fits(uint64_t at, const std::string& type) const {
+        return at + max_length_of(type) <= image_.size();
+    }
+
+private:
+    Bytes& image_;
+    std::vector<ExpectedFile>& expected_;
+    std::vector<uint64_t>& planted_;
+};
+
+Bytes with_size_field(Bytes b, size_t at, uint32_t value) {
+    put_le32(b, at, value);
+    return b;
+}
+
+// Headers that look right for a few bytes and are rejected by the rules.
+std::vector<Bytes> false_headers(Rng& rng) {
+    std::vector<Bytes> out;
+    auto text = [](std::string_view s) { return Bytes(s.begin(), s.end()); };
+    // JPEG with APP0 and SOS but no quantisation or Huffman table.
+    out.push_back({0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 1, 0, 0, 1, 0, 1, 0, 0,
+                   0xFF, 0xDA, 0x00, 0x0C, 3, 1, 0, 2, 0x11, 3, 0x11, 0, 0x3F, 0, 0x01, 0x02});
+    out.push_back(text("GIF8xx not a picture"));
+    out.push_back(text("BM this is text, not a bitmap"));
+    Bytes wmv{0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+    wmv.resize(80, 0x00);  // header size 0, no objects
+    out.push_back(wmv);
+    Bytes riff = text("RIFF");
+    append(riff, Bytes{0x64, 0, 0, 0});
+    append(riff, "XXXXjunk");
+    out.push_back(riff);
+    out.push_back(text("<html\x01\x02\x03 binary, not a page"));
+    Bytes ole{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
+    ole.resize(512, 0x00);
+    put_le16(ole, 30, 12);  // 4096-byte sectors: not what the rules accept
+    put_le16(ole, 32, 6);
+    put_le32(ole, 44, 1);
+    out.push_back(ole);
+    Bytes zip{0x50, 0x4B, 0x03, 0x04};
+    zip.resize(120, 0x01);
+    put_le16(zip, 26, 300);  // name longer than any the rules accept
+    out.push_back(zip);
+    Bytes rar{0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00, 0x11, 0x22, 0x78, 0, 0, 13, 0};
+    out.push_back(rar);
+    Bytes mz = text("MZ");
+    mz.resize(128, 0x01);
+    put_le16(mz, 60, 0);  // no PE header
+    out.push_back(mz);
+    Bytes png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13};
+    append(png, "IHDR");
+    append(png, Bytes(13, 0));  // width and height 0
+    out.push_back(png);
+    Bytes mpg{0x00, 0x00, 0x01, 0xBA};
+    append(mpg, rng.payload(20));  // no system header at byte 12
+    out.push_back(mpg);
+    out.push_back(text("%PDF-1.4\n% a document with nothing in it\n"));
+    return out;
+}
+
+}  // namespace
+
+bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& error) {
+    if (size < 64 * kMiB || size % kChunk != 0) {
+        error = "the card size must be a multiple of 4 MiB, at least 64 MiB";
+        return false;
+    }
+    card = Card{};
+    card.image.assign(size, 0);
+    Rng rng(seed);
+    Layout l(card.image, card.expected, card.planted);
+
+    // Chunk 0: one file of every kind at sector offsets, each followed by
+    // zeros; the same kinds again off sector offsets (quick mode passes them
+    // over); false headers in between.
+    uint64_t at = 16 * kSectorSize;
+    auto next = [&](uint64_t len) { at = align_up(at + len + 1) + kSectorSize * (1 + rng.below(4)); };
+    auto place = [&](const Bytes& b, const std::string& type, const std::string& ext, uint64_t carved = 0) {
+        l.found(at, b, type, ext, carved);
+        next(b.size());
+    };
+    place(make_jpeg(rng, 30000), "jpg", "jpg");
+    place(make_gif(rng, 12000), "gif", "gif");
+    place(make_bmp(rng, 40000), "bmp", "bmp");
+    place(make_wmv(rng, 20000), "wmv", "wmv");
+    {
+        // "moov" at a sector offset: the movie starts 4 bytes earlier.
+        const Bytes mov = make_mov(rng, 9000);
+        l.found(at - 4, mov, "mov", "mov");
+        next(mov.size());
+    }
+    place(make_avi(rng, 30000), "rif", "avi");
+    place(make_wav(rng, 20000), "rif", "wav");
+    place(make_html(rng, 6000), "htm", "htm");
+    place(make_ole(rng, 9000, "WordDocument"), "ole", "doc");
+    place(make_ole(rng, 7000, "Workbook"), "ole", "xls");
+    place(make_ole(rng, 8000, "PowerPoint Document"), "ole", "ppt");
+    place(make_ole(rng, 6000, "Contents"), "ole", "ole");
+    {
+        // The built-in footer matches one byte into the end record, so the
+        // carved archive takes the zero byte after it.
+        const Bytes zip = make_zip(rng, 25000);
+        place(zip, "zip", "zip", zip.size() + 1);
+        const Bytes sxw = make_zip(rng, 9000, "mimetype");
+        place(sxw, "zip", "sxw", sxw.size() + 1);
+        const Bytes sx = make_zip(rng, 7000, "content.xml");
+        place(sx, "zip", "sx", sx.size() + 1);
+        const Bytes jar = make_zip(rng, 5000, "org/sample/Main.class");
+        place(jar, "zip", "jar", jar.size() + 1);
+    }
+    place(make_rar(rng, 15000), "rar", "rar");
+    place(make_exe(rng, 20000, false), "exe", "exe");
+    place(make_exe(rng, 12000, true), "exe", "dll");
+    place(make_png(rng, 10000), "png", "png");
+    place(make_mpeg(rng, 30000), "mpg", "mpg");
+    place(make_pdf(rng, 20000, false), "pdf", "pdf");
+    place(make_pdf(rng, 15000, true), "pdf", "pdf");
+
+    for (const Bytes& b : false_headers(rng)) {
+        l.not_found(at, b);
+        next(b.size() + kSectorSize);
+    }
+    // Off sector offsets: not found in quick mode.
+    const std::vector<Bytes> unaligned = {make_jpeg(rng, 9000), make_png(rng, 5000), make_pdf(rng, 4000, false),
+                                          make_gif(rng, 3000), make_wav(rng, 3000)};
+    for (size_t i = 0; i < unaligned.size(); ++i) {
+        l.not_found(at + 1 + 37 * i, unaligned[i]);
+        next(unaligned[i].size() + 64);
+    }
+
+    // Cut short in the middle of the card: size fields larger than the bytes
+    // written; the rules trust the fields (the zeros after are carved too),
+    // except for PNG, whose chunk walk stops at the missing IEND.
+    at = 4 * kMiB + 512 * 1024;
+    {
+        Bytes bmp = make_bmp(rng, 20000);
+        put_le32(bmp, 2, 300000);
+        l.put(at, bmp);
+        l.expect("bmp", "bmp", at, 300000);
+        card.planted.push_back(at);
+        next(300000);
+        const Bytes wav = with_size_field(make_wav(rng, 10000), 4, 150000 - 8);
+        l.put(at, wav);
+        l.expect("rif", "wav", at, 150000);
+        card.planted.push_back(at);
+        next(150000);
+        Bytes png = make_png(rng, 20000);
+        png.resize(png.size() - 12);  // no IEND
+        l.not_found(at, png);
+        next(png.size());
+        // An executable whose last section runs past what was written.
+        Bytes exe = make_exe(rng, 8192, false);
+        put_le32(exe, 0x80 + 288 + 16, 60000);
+        l.put(at, exe);
+        const size_t last = 0x80 + 288;  // the second section header
+        const uint64_t ptr = exe[last + 20] | (exe[last + 21] << 8) | (exe[last + 22] << 16);
+        l.expect("exe", "exe", at, ptr + 60000);
+        card.planted.push_back(at);
+        next(card.expected.back().size);
+    }
+
+    // Across chunk boundaries. Each header lies some way before a 4 MiB
+    // boundary and the file runs into the next chunk.
+    auto across = [&](uint64_t boundary, uint64_t before, const Bytes& b, const std::string& type,
+                      const std::string& ext, bool window_completes) {
+        const uint64_t hit = boundary - before;
+        l.put(hit, b);
+        card.planted.push_back(hit);
+        if (window_completes && l.window_fits(hit, type)) l.expect(type, ext, hit, b.size());
+    };
+    across(4 * kMiB, 64 * 1024, make_jpeg(rng, 200000), "jpg", "jpg", true);
+    across(12 * kMiB, 30 * 1024, make_gif(rng, 100000), "gif", "gif", true);
+    across(16 * kMiB, 100 * 1024, make_pdf(rng, 300000, false), "pdf", "pdf", true);
+    across(20 * kMiB, 100 * 1024, make_wav(rng, 300000), "rif", "wav", false);  // RIFF: skipped
+    {
+        const Bytes zip = make_zip(rng, 200000);
+        const uint64_t hit = 24 * kMiB - 50 * 1024;
+        l.put(hit, zip);
+        card.planted.push_back(hit);
+        if (l.window_fits(hit, "zip")) l.expect("zip", "zip", hit, zip.size() + 1);
+    }
+    {
+        // The last section ends past the chunk: the size is cut to the chunk.
+        const Bytes exe = make_exe(rng, 100000, false);
+        const uint64_t hit = 28 * kMiB - 30 * 1024;
+        l.put(hit, exe);
+        card.planted.push_back(hit);
+        l.expect("exe", "exe", hit, 30 * 1024);
+    }
+    across(32 * kMiB, 20 * 1024, make_png(rng, 100000), "png", "png", false);  // walk stops at the chunk
+    across(36 * kMiB, 100 * 1024, make_bmp(rng, 500000), "bmp", "bmp", true);
+    across(40 * kMiB, 10 * 1024, make_html(rng, 100000), "htm", "htm", true);
+    across(44 * kMiB, 50 * 1024, make_wmv(rng, 200000), "wmv", "wmv", true);
+    {
+        // The header, FAT and directory are inside the chunk: the size is cut there.
+        const Bytes ole = make_ole(rng, 200000, "WordDocument");
+        const uint64_t hit = size - 8 * kMiB - 50 * 1024;
+        l.put(hit, ole);
+        card.planted.push_back(hit);
+        l.expect("ole", "doc", hit, 50 * 1024);
+    }
+
+    // Noise: random bytes, with any header at a sector offset broken.
+    const uint64_t noise_at = size - 6 * kMiB;
+    for (uint64_t i = 0; i < 512 * 1024; i += 8) {
+        const uint64_t x = rng.next();
+        for (int k = 0; k < 8; ++k) card.image[noise_at + i + k] = static_cast<uint8_t>(x >> (8 * k));
+    }
+
+    // The last chunk: complete files within max length of the image's end
+    // (found without a window), and a JPEG cut short by the end (its window
+    // cannot be read, so it is not found).
+    at = size - 3 * kMiB;
+    place(make_jpeg(rng, 40000), "jpg", "jpg");
+    {
+        const Bytes zip = make_zip(rng, 30000);
+        place(zip, "zip", "zip", zip.size() + 1);
+    }
+    place(make_rar(rng, 20000), "rar", "rar");
+    place(make_pdf(rng, 10000, false), "pdf", "pdf");
+    place(make_mpeg(rng, 20000), "mpg", "mpg");
+    {
+        Bytes cut = make_jpeg(rng, 30000);
+        cut.resize(10000);
+        const uint64_t hit = size - 10000 / kSectorSize * kSectorSize - kSectorSize;
+        l.not_found(hit, Bytes(cut.begin(), cut.begin() + std::min<size_t>(cut.size(), size - hit)));
+    }
+
+    // Break any header that the noise put at a sector offset.
+    for (uint64_t off : aligned_header_hits(card.image))
+        if (off >= noise_at && off < noise_at + 512 * 1024) card.image[off] ^= 0x80;
+
+    std::sort(card.expected.begin(), card.expected.end(),
+              [](const ExpectedFile& a, const ExpectedFile& b) { return a.offset < b.offset; });
+    std::sort(card.planted.begin(), card.planted.end());
+    return true;
+}
+
+std::vector<uint64_t> aligned_header_hits(const Bytes& image) {
+    std::vector<uint64_t> hits;
+    const auto& table = cdr::builtin_formats();
+    for (uint64_t off = 0; off < image.size(); off += kSectorSize)
+        for (const auto& row : table) {
+            if (off + row.header.size() > image.size()) continue;
+            if (cdr::pattern_compare(row.header.data(), image.data() + off, row.header.size(), row.case_sensitive) == 0) {
+                hits.push_back(off);
+                break;
+            }
+        }
+    return hits;
+}
+
+namespace {
+
+struct DenseKind {
+    const char* type;
+    const char* ext;
+    uint64_t min_size, max_size;
+};
+
+// Photos dominate, as on a phone's card.
+const DenseKind kDense[] = {
+    {"jpg", "jpg", 200000, 3000000}, {"jpg", "jpg", 200000, 3000000}, {"jpg", "jpg", 200000, 3000000},
+    {"jpg", "jpg", 200000, 3000000}, {"png", "png", 5000, 300000},     {"gif", "gif", 3000, 200000},
+    {"bmp", "bmp", 3000, 500000},    {"zip", "zip", 5000, 500000},     {"pdf", "pdf", 5000, 500000},
+    {"exe", "exe", 5000, 500000},    {"rif", "wav", 5000, 500000},     {"htm", "htm", 3000, 100000},
+    {"mpg", "mpg", 3000, 60000},     {"ole", "doc", 5000, 300000},     {"rar", "rar", 3000, 300000},
+    {"wmv", "wmv", 3000, 300000},
+};
+
+Bytes make_kind(Rng& rng, const DenseKind& k, size_t size) {
+    const std::string t = k.type;
+    if (t == "jpg") return make_jpeg(rng, size);
+    if (t == "png") return make_png(rng, size);
+    if (t == "gif") return make_gif(rng, size);
+    if (t == "bmp") return make_bmp(rng, size);
+    if (t == "zip") return make_zip(rng, size);
+    if (t == "pdf") return make_pdf(rng, size, false);
+    if (t == "exe") return make_exe(rng, size, false);
+    if (t == "rif") return make_wav(rng, size);
+    if (t == "htm") return make_html(rng, size);
+    if (t == "mpg") return make_mpeg(rng, size);
+    if (t == "ole") return make_ole(rng, size, "WordDocument");
+    if (t == "rar") return make_rar(rng, size);
+    return make_wmv(rng, size);
+}
+
+}  // namespace
+
+bool write_dense_card(const std::string& path, uint64_t size, uint64_t seed, std::vector<ExpectedFile>& expected,
+                      std::string& error) {
+    if (size < kChunk || size % kChunk != 0) {
+        error = "the card size must be a multiple of 4 MiB";
+        return false;
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "wb"), std::fclose);
+    if (!f) {
+        error = "cannot create " + path;
+        return false;
+    }
+    expected.clear();
+    Rng rng(seed);
+    uint64_t at = 0;
+    const Bytes zeros(kChunk, 0);
+    auto pad_to = [&](uint64_t to) {
+        while (at < to) {
+            const uint64_t n = std::min<uint64_t>(to - at, zeros.size());
+            if (std::fwrite(zeros.data(), 1, n, f.get()) != n) return false;
+            at += n;
+        }
+        return true;
+    };
+    for (;;) {
+        const DenseKind& k = kDense[rng.below(std::size(kDense))];
+        const size_t len = static_cast<size_t>(k.min_size + rng.below(k.max_size - k.min_size));
+        Bytes b = make_kind(rng, k, len);
+        // A file ends, then at least one zero byte, then the next sector.
+        const uint64_t end = align_up(at + b.size() + 1);
+        if (end > size) break;
+        const bool crosses = at / kChunk != (at + b.size() - 1) / kChunk;
+        if (crosses && std::string(k.type) != "jpg") {
+            // Only photos straddle chunks here; other kinds start the next one.
+            if (!pad_to((at / kChunk + 1) * kChunk)) break;
+            continue;
+        }
+        std::string ext = k.ext;
+        uint64_t carved = b.size();
+        if (ext == "zip") carved += 1;
+        if (!crosses || at + max_length_of(k.type) <= size)
+            expected.push_back({k.type, std::to_string(at / kSectorSize) + "." + ext, at, carved});
+        if (std::fwrite(b.data(), 1, b.size(), f.get()) != b.size()) break;
+        at += b.size();
+        if (!pad_to(end)) break;
+    }
+    if (!pad_to(size) || std::fflush(f.get()) != 0) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+std::string expected_json(const std::string& source, const std::vector<ExpectedFile>& files) {
+    rapidjson::StringBuffer sb;
+    rapidjson::Writer<rapidjson::StringBuffer> w(sb);
+    w.StartObject();
+    w.Key("source");
+    w.String(source.c_str());
+    w.Key("files");
+    w.StartArray();
+    for (const ExpectedFile& e : files) {
+        w.StartObject();
+        w.Key("type");
+        w.String(e.type.c_str());
+        w.Key("name");
+        w.String(e.name.c_str());
+        w.Key("offset");
+        w.Uint64(e.offset);
+        w.Key("size");
+        w.Uint64(e.size);
+        w.EndObject();
+    }
+    w.EndArray();
+    w.EndObject();
+    return std::string(sb.GetString(), sb.GetSize()) + "\n";
+}
+
+}  // namespace quen::sample
