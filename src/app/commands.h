@@ -17,6 +17,7 @@ struct Command {
 };
 
 // One function per command file; each returns its registered command.
+Command add_update_check_command(CLI::App& app, const Globals& g);
 Command add_devices_command(CLI::App& app, const Globals& g);
 Command add_acquire_command(CLI::App& app, const Globals& g);
 Command add_disks_command(CLI::App& app, const Globals& g);

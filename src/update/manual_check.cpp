@@ -1,0 +1,100 @@
+#include "update/manual_check.h"
+
+#include <algorithm>
+
+#include "update/kept_texts.h"
+#include "update/xml_description.h"
+
+namespace quen::update {
+namespace {
+
+void diag(std::FILE* f, const std::string& line) {
+    if (!f) return;
+    std::fputs(line.c_str(), f);
+    std::fflush(f);
+}
+
+}  // namespace
+
+ManualCheckOutcome run_manual_check(const UpdateSettings& settings, const std::atomic<bool>* cancel) {
+    ManualCheckOutcome out;
+    UpdateXmlParser parser(out.info);
+    diag(settings.diag_out, "www_start: " + url_host(settings.url) + "\n");
+
+    FetchRequest req;
+    req.url = settings.url;
+    req.user_agent = "WinHTTP Example/1.0";
+    req.use_proxy = false;
+    req.no_cache = true;
+    req.connect_timeout = settings.connect_timeout;
+    req.total_timeout = settings.total_timeout;
+    req.cancel = cancel;
+
+    // The body goes to the parser as it arrives and is not kept; past the
+    // limit we stop reading, and what was parsed until then stands.
+    std::size_t fed = 0;
+    bool too_large = false;
+    const auto on_chunk = [&](const char* data, std::size_t size) {
+        const std::size_t room = settings.max_body_bytes - fed;
+        const std::size_t take = std::min(size, room);
+        if (take > 0 && !parser.feed(data, take)) return false;
+        fed += take;
+        if (take < size) {
+            too_large = true;
+            return false;
+        }
+        return true;
+    };
+    out.fetch = http_get(req, on_chunk);
+
+    switch (out.fetch.end) {
+    case FetchEnd::Complete:
+        parser.finish();
+        break;
+    case FetchEnd::Cancelled:
+        out.cancelled = true;
+        break;
+    case FetchEnd::NoConnection:
+    case FetchEnd::Failed:
+        diag(settings.diag_out, "Error " + std::to_string(out.fetch.curl_code) + " has occurred.\n");
+        break;
+    case FetchEnd::StoppedByReceiver:
+        break;
+    }
+    if (parser.failed()) diag(settings.diag_err, parser.error() + "\n");
+    if (too_large)
+        diag(settings.diag_out, "Response longer than " + std::to_string(settings.max_body_bytes) +
+                                    " bytes; stopped reading.\n");
+
+    // Only this product's own element gives an answer; without it, say why
+    // nothing was learned (a valid file that does not list us is an answer).
+    if (!out.info.found) {
+        if (out.cancelled)
+            out.failure = "the check was cancelled";
+        else if (out.fetch.end == FetchEnd::NoConnection || out.fetch.end == FetchEnd::Failed)
+            out.failure = "cannot fetch " + settings.url + ": " + out.fetch.message;
+        else if (out.fetch.http_status >= 400)
+            out.failure = "the server answered " + settings.url + " with HTTP status " +
+                          std::to_string(out.fetch.http_status);
+        else if (too_large)
+            out.failure = "the version description is longer than " + std::to_string(settings.max_body_bytes) +
+                          " bytes and does not name this product before that";
+        else if (parser.failed())
+            out.failure = "the version description is not valid XML: " + parser.error();
+    }
+    return out;
+}
+
+int manual_update_check(MessageSink& window, const UpdateSettings& settings, const std::atomic<bool>* cancel,
+                        std::string* failure) {
+    const ManualCheckOutcome out = run_manual_check(settings, cancel);
+    if (failure) *failure = out.failure;
+    if (out.cancelled || (cancel && cancel->load())) return 0;
+    if (out.info.newer)
+        window.post(WM_UPDATE_RESULT, 1, reinterpret_cast<LParam>(keep_text(out.info.server_version)));
+    else
+        window.post(WM_UPDATE_RESULT, 0, 0);
+    return 0;
+}
+
+}  // namespace quen::update

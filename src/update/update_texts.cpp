@@ -1,0 +1,26 @@
+#include "update/update_texts.h"
+
+#include "update/update_info.h"
+
+namespace quen::update {
+
+std::string new_version_text(std::string_view version) {
+    std::string s = "A new version of (";
+    s += version;
+    s += ") is available. Click Yes to open download page.";
+    return s;
+}
+
+std::string latest_version_text() {
+    std::string s = "This version of (";
+    s += kOwnVersion;
+    s += ") is the latest version.";
+    return s;
+}
+
+std::string update_result_text(WParam wparam, LParam lparam) {
+    if (wparam != 0 && lparam != 0) return new_version_text(reinterpret_cast<const char*>(lparam));
+    return latest_version_text();
+}
+
+}  // namespace quen::update

@@ -1,0 +1,87 @@
+// quenfora-cli update-check, run as a program against a local server.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "update/local_http_server.h"
+#include "update/update_test_support.h"
+
+namespace quen::update {
+namespace {
+
+using test::LocalHttpServer;
+using Reply = LocalHttpServer::Reply;
+using Mode = LocalHttpServer::Mode;
+
+const std::string kCli = QUEN_BINARY_DIR "/src/app/quenfora-cli";
+const std::string kNewer = "A new version of (2.1.0.36) is available. Click Yes to open download page.\n";
+const std::string kLatest = "This version of (2.1.0.35) is the latest version.\n";
+
+struct CliRun {
+    std::string out;
+    int code = -1;
+};
+
+CliRun run_cli(const std::string& args) {
+    CliRun r;
+    std::FILE* p = ::popen((kCli + " " + args + " 2>/dev/null").c_str(), "r");
+    if (!p) return r;
+    char buf[512];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+CliRun run_against(const Reply& reply, const std::string& options) {
+    LocalHttpServer server(reply);
+    return run_cli("update-check " + options + " --url " + server.url());
+}
+
+class UpdateCheckCli : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(std::filesystem::exists(kCli)) << "build quenfora-cli first: " << kCli; }
+};
+
+TEST_F(UpdateCheckCli, ManualPrintsTheMessageBoxText) {
+    CliRun r = run_against(Reply{Mode::Respond, 200, "<u>" + test::product(test::kOurs, "2.1.0.36") + "</u>", {}, 0}, "");
+    EXPECT_EQ(r.out, kNewer);
+    EXPECT_EQ(r.code, 0);
+
+    for (const char* v : {"2.1.0.35", "2.1.0.30", "1.0"}) {
+        r = run_against(Reply{Mode::Respond, 200, "<u>" + test::product(test::kOurs, v) + "</u>", {}, 0}, "");
+        EXPECT_EQ(r.out, kLatest) << v;
+        EXPECT_EQ(r.code, 0) << v;
+    }
+}
+
+TEST_F(UpdateCheckCli, ManualNetworkFailureShowsLatestButExitsOne) {
+    const CliRun r = run_against(Reply{Mode::CloseAtOnce, 200, {}, {}, 0}, "");
+    EXPECT_EQ(r.out, kLatest);
+    EXPECT_EQ(r.code, 1);
+}
+
+TEST_F(UpdateCheckCli, AutoIsSilentUnlessNewer) {
+    CliRun r = run_against(Reply{Mode::Respond, 200, test::nversion_json("2.1.0.36"), {}, 0}, "--auto");
+    EXPECT_EQ(r.out, kNewer);
+    EXPECT_EQ(r.code, 0);
+    for (const char* v : {"2.1.0.35", "2.1.0.34", ""}) {
+        r = run_against(Reply{Mode::Respond, 200, test::nversion_json(v), {}, 0}, "--auto");
+        EXPECT_EQ(r.out, "") << v;
+        EXPECT_EQ(r.code, 0) << v;
+    }
+    r = run_against(Reply{Mode::Respond, 200, "not json", {}, 0}, "--auto");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.code, 1);
+}
+
+TEST_F(UpdateCheckCli, OnlyHttpAndHttpsAddresses) {
+    EXPECT_EQ(run_cli("update-check --url ftp://127.0.0.1/win-update.xml").code, 2);
+    EXPECT_EQ(run_cli("update-check --url not-a-url").code, 2);
+}
+
+}  // namespace
+}  // namespace quen::update
