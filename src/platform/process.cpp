@@ -120,6 +120,16 @@ void kill_group(pid_t pid, bool reaped) {
     if (!reaped) ::kill(pid, SIGKILL);
 }
 
+// Moves a descriptor to 3 or above: when the program runs with stdin, stdout
+// or stderr closed, a new pipe could land on 0, 1 or 2 and be overwritten by
+// the child's own redirections.
+int above_std(int fd) {
+    if (fd < 0 || fd > 2) return fd;
+    const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    ::close(fd);
+    return moved;
+}
+
 int millis_left(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
     return static_cast<int>(std::clamp<long long>(left.count(), 0, 1 << 30));
@@ -148,8 +158,9 @@ CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::mill
     CapturedRun result;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return result;
-    UniqueFd rd(fds[0]);
-    UniqueFd wr(fds[1]);
+    UniqueFd rd(above_std(fds[0]));
+    UniqueFd wr(above_std(fds[1]));
+    if (rd.get() < 0 || wr.get() < 0) return result;
     pid_t pid = 0;
     if (!spawn(argv, wr.get(), pid)) return result;
     result.started = true;

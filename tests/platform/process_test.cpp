@@ -93,8 +93,10 @@ TEST(ProcessRunner, MissingProgramOrEmptyCommandGivesEmptyOutput) {
 }
 
 TEST(ProcessRunner, ChildGetsNoOtherDescriptorsAndEmptyStdin) {
-    const int fd = ::open("/dev/null", O_RDONLY);  // deliberately without O_CLOEXEC
-    ASSERT_GE(fd, 3);
+    const int opened = ::open("/dev/null", O_RDONLY);
+    const int fd = ::fcntl(opened, F_DUPFD, 10);  // deliberately without close-on-exec
+    ::close(opened);
+    ASSERT_GE(fd, 10);
     const auto r = sh("if [ -e /proc/self/fd/" + std::to_string(fd) + " ]; then echo open; else echo closed; fi; cat", 5s);
     ::close(fd);
     EXPECT_FALSE(r.killed);  // cat read end of file at once
