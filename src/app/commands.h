@@ -21,5 +21,6 @@ Command add_update_check_command(CLI::App& app, const Globals& g);
 Command add_devices_command(CLI::App& app, const Globals& g);
 Command add_acquire_command(CLI::App& app, const Globals& g);
 Command add_disks_command(CLI::App& app, const Globals& g);
+Command add_read_command(CLI::App& app, const Globals& g);
 
 }  // namespace quen::cli
