@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
 
     std::vector<Command> commands;
     // One line per command file (see commands.h).
+    commands.push_back(add_carve_command(app, g));
     commands.push_back(add_update_check_command(app, g));
     commands.push_back(add_devices_command(app, g));
     commands.push_back(add_acquire_command(app, g));

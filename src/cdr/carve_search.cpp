@@ -112,6 +112,7 @@ bool ChunkSearcher::search_spec(size_t index, std::span<const uint8_t> chunk, ui
         in.hit = B + hit;
         in.hit_offset = hit;
         in.available = r;
+        in.before = hit;
         in.buffer_offset = K;
         in.spec = &spec;
         in.recorder = &recorder_;
@@ -132,6 +133,7 @@ bool ChunkSearcher::search_spec(size_t index, std::span<const uint8_t> chunk, ui
             if (window && extract) {
                 in.hit = window;
                 in.available = spec.max_length;
+                in.before = 0;  // the window starts at the hit
                 extract(in);
             }
             break;

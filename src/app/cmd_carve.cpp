@@ -1,0 +1,167 @@
+// quenfora-cli carve: carves one device or image file whole, in quick mode
+// with the built-in table (or the given types), and lists the found files.
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/commands.h"
+#include "app/json_text.h"
+#include "app/progress_line.h"
+#include "cdr/carve_catalog.h"
+#include "cdr/cdr_image.h"
+#include "cdr/engine.h"
+
+namespace quen::cli {
+namespace {
+
+struct CarveOptions {
+    std::string source;
+    std::string types;
+    bool json = false;
+    // --out DIR (writing the found files out) is registered next to these
+    // options by the copy-out; see run_carve for where it plugs in.
+};
+
+volatile std::sig_atomic_t g_interrupted = 0;
+void on_interrupt(int) { g_interrupted = 1; }
+
+// Ctrl-C asks the engine to stop at its next check; what was found is kept.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        g_interrupted = 0;
+        struct sigaction sa {};
+        sa.sa_handler = on_interrupt;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGINT, &sa, &old_);
+    }
+    ~InterruptGuard() { sigaction(SIGINT, &old_, nullptr); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    struct sigaction old_ {};
+};
+
+void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t bytes_read) {
+    rapidjson::StringBuffer sb;
+    rapidjson::Writer<rapidjson::StringBuffer> w(sb);
+    w.StartObject();
+    w.Key("source");
+    write_text(w, source);
+    w.Key("bytes_read");
+    w.Uint64(bytes_read);
+    w.Key("files");
+    w.StartArray();
+    for (const auto& node : scanned.children) {
+        if (node->kind != cdr::CdrKind::FileType) continue;
+        for (const cdr::FoundFile& f : node->found_files) {
+            w.StartObject();
+            w.Key("type");
+            write_text(w, node->name);
+            w.Key("name");
+            write_text(w, f.name);
+            w.Key("offset");
+            w.Uint64(f.offset);
+            w.Key("size");
+            w.Uint64(f.size);
+            w.EndObject();
+        }
+    }
+    w.EndArray();
+    w.EndObject();
+    std::printf("%s\n", sb.GetString());
+}
+
+void print_text(const cdr::CdrNode& scanned, const cdr::CarveResult& r) {
+    for (const auto& node : scanned.children) {
+        if (node->kind != cdr::CdrKind::FileType) continue;
+        for (const cdr::FoundFile& f : node->found_files)
+            std::printf("%s\t%s\t%llu\t%llu\n", node->name.c_str(), f.name.c_str(),
+                        static_cast<unsigned long long>(f.offset), static_cast<unsigned long long>(f.size));
+    }
+    std::printf("%llu files found, %llu bytes read\n", static_cast<unsigned long long>(r.files_found),
+                static_cast<unsigned long long>(r.bytes_read));
+}
+
+// The first line of an engine message, for a one-line error.
+std::string first_line(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+int run_carve(const CarveOptions& o, const Globals& g) {
+    auto root = cdr::make_root();
+    std::string error;
+    cdr::CdrNode* disk = cdr::cdr_add_image(*root, o.source, &error);
+    if (!disk) {
+        std::fprintf(stderr, "quenfora-cli: carve: %s\n", error.c_str());
+        if (::access(o.source.c_str(), F_OK) == 0 && ::access(o.source.c_str(), R_OK) != 0)
+            std::fprintf(stderr,
+                         "quenfora-cli: carve: reading %s needs read permission: run as root, or add "
+                         "your user to the group that owns it (usually \"disk\")\n",
+                         o.source.c_str());
+        return kExitFailed;
+    }
+
+    ProgressLine progress(g.quiet);
+    const uint64_t start = disk->start_offset, length = disk->length;
+    uint64_t shown = UINT64_MAX;
+    cdr::CarveRunConfig cfg;
+    cfg.messages = nullptr;  // the progress line takes the engine's progress text's place
+    cfg.progress = [&](uint64_t, uint64_t current, const cdr::FoundFile* found) {
+        if (g_interrupted) return cdr::kProgressStop;
+        if (!found && current != shown && current >= start) {
+            shown = current;
+            progress.bytes(std::min(current - start, length), length, "carving");
+        }
+        return cdr::kProgressGoOn;
+    };
+    InterruptGuard guard;
+    const cdr::CarveResult r =
+        cdr::carve_run(cdr::scan_arguments(o.source, o.types), *disk, cdr::builtin_catalog(), cfg);
+    progress.finish();
+
+    switch (r.status) {
+        case cdr::CarveStatus::UsageError:
+        case cdr::CarveStatus::Help:
+        case cdr::CarveStatus::Version:
+            std::fprintf(stderr, "quenfora-cli: carve: %s\n", first_line(r.message).c_str());
+            return kExitUsage;
+        case cdr::CarveStatus::InputError:
+            std::fprintf(stderr, "quenfora-cli: carve: %s\n", first_line(r.message).c_str());
+            return kExitFailed;
+        case cdr::CarveStatus::Done:
+        case cdr::CarveStatus::Stopped:
+            break;
+    }
+    // --out DIR: the found files are written out here, from the tree, before
+    // the listing.
+    if (o.json)
+        print_json(o.source, *disk, r.bytes_read);
+    else
+        print_text(*disk, r);
+    if (std::fflush(stdout) != 0) return kExitFailed;
+    return r.status == cdr::CarveStatus::Stopped ? kExitStopped : kExitDone;
+}
+
+}  // namespace
+
+Command add_carve_command(CLI::App& app, const Globals& g) {
+    Command c;
+    c.sub = app.add_subcommand("carve",
+                               "Carve one device or image file whole, in quick mode with the built-in "
+                               "file types, and list the found files");
+    auto o = std::make_shared<CarveOptions>();
+    c.sub->add_option("SOURCE", o->source, "A disk device (e.g. /dev/sdb) or a disk image file")->required();
+    c.sub->add_option("--types", o->types,
+                      "Comma-separated file types instead of the built-in table (jpg, png, gif, bmp, "
+                      "zip, pdf, doc, xls, ppt, htm, avi, wav, mov, mpg, ...)");
+    c.sub->add_flag("--json", o->json, "Print one JSON document");
+    c.run = [o, &g]() { return run_carve(*o, g); };
+    return c;
+}
+
+}  // namespace quen::cli
