@@ -1,6 +1,7 @@
 #include "records/live_reader.h"
 
 #include <sqlite3.h>
+#include <stdlib.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -46,9 +47,8 @@ std::string file_uri(const std::string& path, std::string_view query) {
 // Read-only opens never write the main file, never checkpoint the "-wal" into
 // it and never delete the "-wal"; SQLite reads the log through the "-shm"
 // (or, when that cannot be opened, through private memory). `immutable` skips
-// locking and the log altogether: the last resort when the normal read-only
-// open fails, e.g. a hot rollback journal that a read-only connection may not
-// roll back.
+// locking and every companion file: the last resort, as it sees the main
+// file alone.
 Db open_read_only(const std::string& path, bool immutable) {
     sqlite3* raw = nullptr;
     const std::string uri = file_uri(path, immutable ? "mode=ro&immutable=1" : "mode=ro");
@@ -59,6 +59,49 @@ Db open_read_only(const std::string& path, bool immutable) {
     sqlite3_extended_result_codes(db.get(), 0);
     return db;
 }
+
+// A private copy of the database with its "-wal" or "-journal", in a folder of
+// its own under the temporary folder, removed again when this goes. Opened
+// read-write, SQLite may roll back a hot journal or replay the log there, so
+// the copy shows the last committed state while the original stays untouched.
+class PrivateCopy {
+public:
+    explicit PrivateCopy(const std::string& path) {
+        std::error_code ec;
+        std::string pattern = (std::filesystem::temp_directory_path(ec) / "quen-live-XXXXXX").string();
+        if (ec || !::mkdtemp(pattern.data())) return;
+        dir_ = pattern;
+        const std::filesystem::path copy = dir_ / std::filesystem::path(path).filename();
+        if (!std::filesystem::copy_file(path, copy, ec)) return;
+        for (const char* companion : {"-wal", "-journal"}) {
+            const std::string from = path + companion;
+            if (std::filesystem::is_regular_file(from, ec))
+                std::filesystem::copy_file(from, copy.string() + companion, ec);
+        }
+        path_ = copy.string();
+    }
+    ~PrivateCopy() {
+        std::error_code ec;
+        if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
+    }
+    PrivateCopy(const PrivateCopy&) = delete;
+    PrivateCopy& operator=(const PrivateCopy&) = delete;
+
+    Db open() const {
+        if (path_.empty()) return nullptr;
+        sqlite3* raw = nullptr;
+        const std::string uri = file_uri(path_, "mode=rw");
+        const int rc = sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
+        Db db(raw);
+        if (rc != SQLITE_OK) return nullptr;
+        sqlite3_extended_result_codes(db.get(), 0);
+        return db;
+    }
+
+private:
+    std::filesystem::path dir_;
+    std::string path_;
+};
 
 // Failures that another way of opening may get around; everything else
 // (not a database, corrupt) would fail the same way again.
@@ -118,15 +161,24 @@ bool readable_file(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
-// Reads with a normal read-only open, and once more without locking when the
-// first attempt failed for a reason that way of opening avoids.
+// Reads with a read-only open of the file itself. When that fails for a
+// reason another way of opening avoids (a hot rollback journal that a
+// read-only connection may not roll back, a lock), reads a private copy
+// instead, and as the last resort the main file alone, unlocked.
 template <typename Result, typename ReadFn>
 Result read_with_fallback(const std::string& path, ReadFn&& read) {
     Result out;
     if (!readable_file(path)) return out;
-    for (bool immutable : {false, true}) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
         out = Result{};
-        Db db = open_read_only(path, immutable);
+        std::unique_ptr<PrivateCopy> copy;
+        Db db;
+        if (attempt == 1) {
+            copy = std::make_unique<PrivateCopy>(path);
+            db = copy->open();
+        } else {
+            db = open_read_only(path, attempt == 2);
+        }
         if (!db) continue;
         const int rc = read(db.get(), out);
         if (rc == SQLITE_DONE || !worth_retry(rc)) break;

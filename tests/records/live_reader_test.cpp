@@ -159,6 +159,37 @@ TEST(LiveReader, ContactsInWalAlsoSeen) {
     EXPECT_EQ(file_bytes(path.string() + "-wal"), wal_before);
 }
 
+// A copy taken in the middle of a write: the main file already holds some
+// uncommitted pages, the "-journal" beside it the committed ones. A read-only
+// open may not roll the journal back; the reader must still show the
+// committed rows and leave both files as they are.
+TEST(LiveReader, HotJournalShowsCommittedRowsAndStaysUntouched) {
+    const auto dir = fresh_dir("live_hot");
+    fs::create_directories(dir / "live");
+    fs::create_directories(dir / "copy");
+    {
+        TestDb db(dir / "live" / "mmssms.db");
+        db.exec("PRAGMA journal_mode=DELETE; PRAGMA cache_size=1;");
+        make_sms_schema(db, Layout::Current);
+        db.exec("BEGIN;");
+        for (int i = 0; i < 200; ++i) add_sms(db, 1, "100", 1000LL * i, 1, "committed " + std::string(300, 'c'));
+        db.exec("COMMIT; BEGIN; UPDATE sms SET body = 'uncommitted' || body; DELETE FROM sms WHERE _id > 50;");
+        for (const char* name : {"mmssms.db", "mmssms.db-journal"})
+            fs::copy_file(dir / "live" / name, dir / "copy" / name);
+        db.exec("ROLLBACK;");
+    }
+    const auto path = dir / "copy" / "mmssms.db";
+    const std::string db_before = file_bytes(path);
+    const std::string journal_before = file_bytes(path.string() + "-journal");
+    ASSERT_GT(journal_before.size(), 512u);
+
+    const auto msgs = read_live_messages(path.string());
+    ASSERT_EQ(msgs.size(), 200u);
+    for (const auto& m : msgs) EXPECT_EQ(m.body.rfind("committed ", 0), 0u);
+    EXPECT_EQ(file_bytes(path), db_before);
+    EXPECT_EQ(file_bytes(path.string() + "-journal"), journal_before);
+}
+
 TEST(LiveReader, MissingGarbageAndForeignFilesGiveEmptyLists) {
     const auto dir = fresh_dir("live_bad");
     const auto garbage = dir / "garbage.db";
@@ -179,7 +210,9 @@ TEST(LiveReader, MissingGarbageAndForeignFilesGiveEmptyLists) {
     {
         TestDb db(dir / "full.db");
         make_sms_schema(db, Layout::Current);
+        db.exec("BEGIN;");
         for (int i = 0; i < 300; ++i) add_sms(db, i, "addr" + std::to_string(i), 1000LL * i, 1, std::string(200, 'b'));
+        db.exec("COMMIT;");
     }
     const std::string full = file_bytes(dir / "full.db");
     {
