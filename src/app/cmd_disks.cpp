@@ -51,7 +51,7 @@ void print_json(const cdr::EnumResult& r) {
     w.EndArray();
     w.Key("problems");
     w.StartArray();
-    for (const auto& p : r.problems) write_text(w, p);
+    for (const auto& p : r.problems) write_text(w, p.text);
     w.EndArray();
     w.EndObject();
     std::printf("%s\n", sb.GetString());
@@ -81,7 +81,7 @@ Command add_disks_command(CLI::App& app, const Globals&) {
         cdr::EnumResult r = cdr::cdr_enum_disks();
         // Skipped devices go to stderr in both modes, so nobody mistakes a
         // disk that could not be opened for one that is not there.
-        for (const auto& p : r.problems) std::fprintf(stderr, "quenfora-cli: %s\n", p.c_str());
+        for (const auto& p : r.problems) std::fprintf(stderr, "quenfora-cli: %s\n", p.text.c_str());
         if (!r.root) return static_cast<int>(kExitFailed);
         if (*json)
             print_json(r);

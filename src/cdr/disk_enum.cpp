@@ -148,8 +148,8 @@ EnumResult cdr_enum_disks(const EnumPaths& paths) {
     EnumResult result;
     DIR* probe_dir = ::opendir(paths.sysfs_block.c_str());
     if (!probe_dir) {
-        result.problems.push_back("cannot list disks: " + paths.sysfs_block + ": " +
-                                  std::strerror(errno));
+        result.problems.push_back(
+            {"cannot list disks: " + paths.sysfs_block + ": " + std::strerror(errno), false});
         return result;
     }
     ::closedir(probe_dir);
@@ -163,9 +163,12 @@ EnumResult cdr_enum_disks(const EnumPaths& paths) {
 
         const std::string dev = paths.dev_root + "/" + name;
         const std::string friendly = friendly_name(dir, name);
+        const bool removable =
+            read_u64_attr(dir + "/removable").value_or(0) == 1 || on_removable_bus(dir, name);
         UniqueFd read = open_read_only(dev);
         if (!read.valid()) {
-            result.problems.push_back(open_problem(dev, friendly, errno));
+            const int err = errno;
+            result.problems.push_back({open_problem(dev, friendly, err), removable});
             continue;
         }
         // The medium's size; sysfs counts 512-byte units for every disk.
@@ -175,7 +178,7 @@ EnumResult cdr_enum_disks(const EnumPaths& paths) {
         else
             length = medium_size(read.get());
         if (!length) {
-            result.problems.push_back(dev + " (" + friendly + "): size unknown; skipped");
+            result.problems.push_back({dev + " (" + friendly + "): size unknown; skipped", removable});
             continue;
         }
         // A disk that does not answer a read of its first sector is of no use
@@ -186,8 +189,9 @@ EnumResult cdr_enum_disks(const EnumPaths& paths) {
             do n = ::pread(read.get(), sector, sizeof sector, 0);
             while (n < 0 && errno == EINTR);
             if (n < 0) {
-                result.problems.push_back(dev + " (" + friendly + ") does not answer: " +
-                                          std::strerror(errno) + "; skipped");
+                result.problems.push_back(
+                    {dev + " (" + friendly + ") does not answer: " + std::strerror(errno) + "; skipped",
+                     removable});
                 continue;
             }
         }
@@ -197,10 +201,7 @@ EnumResult cdr_enum_disks(const EnumPaths& paths) {
         disk->name = friendly;
         disk->path = dev;
         disk->length = *length;
-        disk->removable = (read_u64_attr(dir + "/removable").value_or(0) == 1 ||
-                           on_removable_bus(dir, name))
-                              ? 1
-                              : 0;
+        disk->removable = removable ? 1 : 0;
         disk->read_handle = std::move(read);
         disk->copy_handle = open_read_only(dev);
         disk->partition_style = probe_partition_style(disk->read_handle.get(), disk->length);

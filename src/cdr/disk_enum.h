@@ -23,11 +23,16 @@ struct EnumPaths {
     std::string mountinfo = "/proc/self/mountinfo";
 };
 
+// A device that was skipped, and why: one sentence naming the device (and
+// the fix, when it is a matter of permission).
+struct EnumProblem {
+    std::string text;
+    bool removable = false;  // the device would have been a removable disk
+};
+
 struct EnumResult {
     std::unique_ptr<CdrNode> root;  // null when the disk list cannot be read at all
-    // Devices that were skipped and why, one sentence each, naming the device
-    // (and the fix, when it is a matter of permission).
-    std::vector<std::string> problems;
+    std::vector<EnumProblem> problems;
 };
 
 // Builds a new tree: "root", one disk node per openable disk in name order,

@@ -133,9 +133,9 @@ const CdrNode* find_disk(const CdrNode& root, const std::string& path) {
     return nullptr;
 }
 
-bool mentions(const std::vector<std::string>& problems, const std::string& what) {
+bool mentions(const std::vector<EnumProblem>& problems, const std::string& what) {
     for (const auto& p : problems)
-        if (p.find(what) != std::string::npos) return true;
+        if (p.text.find(what) != std::string::npos) return true;
     return false;
 }
 
@@ -261,10 +261,12 @@ TEST_F(DiskEnumTest, PermissionDeniedNamesTheDeviceAndTheFix) {
         if (find_disk(*r.root, sys.dev() + "/sdb")) _exit(12);
         if (r.problems.size() != 2) _exit(13);  // sda is root-only as well
         for (const auto& p : r.problems)
-            if (p.find("permission denied") == std::string::npos ||
-                p.find("'disk' group") == std::string::npos)
+            if (p.text.find("permission denied") == std::string::npos ||
+                p.text.find("'disk' group") == std::string::npos)
                 _exit(14);
         if (!mentions(r.problems, sys.dev() + "/sdb")) _exit(15);
+        for (const auto& p : r.problems)  // the card is removable, the fixed disk is not
+            if (p.removable != (p.text.find("/sdb") != std::string::npos)) _exit(16);
         _exit(0);
     }
     int status = 0;

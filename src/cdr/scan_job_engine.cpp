@@ -1,0 +1,14 @@
+#include "cdr/engine_scan.h"
+#include "cdr/scan_job.h"
+
+namespace quen::cdr {
+
+uint64_t carve_disk_with_engine(CdrNode& disk, const ProgressFn& progress) {
+    // No type groups: the whole built-in table, in quick mode, from the
+    // disk's byte 0 over its whole medium.
+    CarveResult result;
+    cdr_scan(&disk, 0, progress, &result);
+    return result.bytes_read;
+}
+
+}  // namespace quen::cdr
