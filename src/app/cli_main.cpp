@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     commands.push_back(add_update_check_command(app, g));
     commands.push_back(add_devices_command(app, g));
     commands.push_back(add_acquire_command(app, g));
+    commands.push_back(add_phone_command(app, g));
     commands.push_back(add_disks_command(app, g));
     commands.push_back(add_read_command(app, g));
 

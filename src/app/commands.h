@@ -20,6 +20,7 @@ struct Command {
 Command add_update_check_command(CLI::App& app, const Globals& g);
 Command add_devices_command(CLI::App& app, const Globals& g);
 Command add_acquire_command(CLI::App& app, const Globals& g);
+Command add_phone_command(CLI::App& app, const Globals& g);
 Command add_disks_command(CLI::App& app, const Globals& g);
 Command add_read_command(CLI::App& app, const Globals& g);
 Command add_carve_command(CLI::App& app, const Globals& g);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <rapidjson/document.h>
+
 #include "platform/process.h"
 
 namespace quen {
@@ -18,6 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 const std::string kCli = QUEN_BINARY_DIR "/src/app/quenfora-cli";
 const std::string kSim = QUEN_BINARY_DIR "/tools/phone-sim/phone-sim";
+const std::string kMakeSamplePhone = QUEN_BINARY_DIR "/tools/make-sample-phone/make-sample-phone";
+const std::string kContactsDb = "/data/data/com.android.providers.contacts/databases/contacts2.db";
+const std::string kMessagesDb = "/data/data/com.android.providers.telephony/databases/mmssms.db";
 
 class CliPhone : public ::testing::Test {
 protected:
@@ -53,8 +58,30 @@ protected:
     }
     void put(const std::string& remote, const std::string& content) { write(phone_ / ("files" + remote), content); }
 
+    // A rooted phone holding the sample databases.
+    void sample_phone() {
+        const fs::path made = root_ / "made";
+        const auto r = run_captured({kMakeSamplePhone, made.string()}, std::chrono::seconds(60));
+        ASSERT_EQ(r.exit_code, 0) << r.output;
+        write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
+        write(phone_ / "root", "");
+        fs::create_directories((phone_ / ("files" + kContactsDb)).parent_path());
+        fs::create_directories((phone_ / ("files" + kMessagesDb)).parent_path());
+        fs::copy_file(made / "contacts2.db", phone_ / ("files" + kContactsDb));
+        fs::copy_file(made / "mmssms.db", phone_ / ("files" + kMessagesDb));
+    }
+
     fs::path root_, phone_, temp_;
 };
+
+bool deleted_first(const rapidjson::Value& list) {
+    bool live_seen = false;
+    for (const auto& item : list.GetArray()) {
+        if (!item["deleted"].GetBool()) live_seen = true;
+        else if (live_seen) return false;
+    }
+    return true;
+}
 
 TEST_F(CliPhone, DevicesPrintsTheStateTheListingImplies) {
     EXPECT_EQ(cli({"devices"}).output, "NoDevice\n");
@@ -101,6 +128,61 @@ TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
     int absent = 0;
     while (std::getline(lines, line)) absent += line.size() > 7 && line.compare(line.size() - 7, 7, "\tabsent") == 0;
     EXPECT_EQ(absent, 8) << r2.output;
+}
+
+TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {
+    sample_phone();
+    const fs::path out = root_ / "out dir";
+    fs::create_directories(out);
+    const auto r = cli({"phone", "--out", out.string()});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(r.output.rfind("Ready\n", 0), 0u) << r.output;
+
+    // The pages printed are the pages written, in the recovery's layout.
+    std::vector<fs::path> printed;
+    std::istringstream lines(r.output);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.rfind("wrote ", 0) == 0) printed.emplace_back(line.substr(6));
+    ASSERT_EQ(printed.size(), 2u) << r.output;
+    EXPECT_EQ(printed[0].filename(), "Contacts.html");
+    EXPECT_EQ(printed[1].filename(), "Messages.html");
+    EXPECT_EQ(printed[0].parent_path().parent_path(), printed[1].parent_path().parent_path());
+    EXPECT_EQ(printed[0].parent_path().parent_path().parent_path(), out);
+    EXPECT_EQ(printed[0].parent_path().parent_path().filename().string().rfind("Retrivane", 0), 0u);
+    EXPECT_EQ(printed[0].parent_path().filename().string().rfind("Contacts (", 0), 0u);
+    EXPECT_EQ(printed[1].parent_path().filename().string().rfind("Messages (", 0), 0u);
+    for (const auto& page : printed) EXPECT_GT(fs::file_size(page), 0u) << page;
+}
+
+TEST_F(CliPhone, PhoneJsonListsRecordsDeletedFirst) {
+    sample_phone();
+    const auto r = cli({"--quiet", "phone", "--json"});
+    EXPECT_EQ(r.exit_code, 0);
+    rapidjson::Document doc;
+    ASSERT_FALSE(doc.Parse(r.output.c_str()).HasParseError()) << r.output;
+    EXPECT_STREQ(doc["state"].GetString(), "Ready");
+    ASSERT_GT(doc["contacts"].Size(), 0u);
+    ASSERT_GT(doc["threads"].Size(), 0u);
+    EXPECT_TRUE(deleted_first(doc["contacts"]));
+    EXPECT_TRUE(deleted_first(doc["threads"]));
+    EXPECT_FALSE(doc.HasMember("contacts_page"));
+}
+
+TEST_F(CliPhone, PhoneWithoutAReadyPhoneFails) {
+    auto r = cli({"--quiet", "phone", "--json"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output, "{\"state\":\"NoDevice\",\"contacts\":[],\"threads\":[]}\n");
+    write(phone_ / "listing", "List of devices attached\nA1\toffline\n\n");
+    r = cli({"phone"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output, "NotAuthorized\n");
+
+    // Without root the phone is Ready and the sequence completes, empty.
+    write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
+    r = cli({"--quiet", "phone", "--json"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.output, "{\"state\":\"Ready\",\"contacts\":[],\"threads\":[]}\n");
 }
 
 TEST_F(CliPhone, BadUsageExitsWithTwo) {

@@ -1,0 +1,125 @@
+// quenfora-cli phone: the whole load sequence from the attached phone to the
+// records (acquisition thread, then read thread, as the window runs them), and
+// with --out the two report pages written the way the recovery writes them.
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/commands.h"
+#include "app/load_steps.h"
+#include "app/progress_line.h"
+#include "app/records_json.h"
+#include "export/report_folders.h"
+#include "phone/phone_scan_job.h"
+#include "platform/queue_sink.h"
+
+namespace quen::cli {
+namespace {
+
+struct PhoneOptions {
+    std::string out;
+    bool json = false;
+};
+
+// Why a state other than Ready ends the sequence, and what to do about it.
+const char* state_hint(DeviceState state) {
+    if (state == DeviceState::NotAuthorized)
+        return "the phone has not authorised this computer (or is offline): unlock it, answer the USB "
+               "debugging prompt, then run again";
+    return "no phone found: attach it by USB with USB debugging switched on (or check --adb)";
+}
+
+void write_json(DeviceState state, const PhoneScan& scan, const PhoneOptions& o, const PhoneReports* pages) {
+    rapidjson::StringBuffer sb;
+    rapidjson::Writer<rapidjson::StringBuffer> w(sb);
+    w.StartObject();
+    w.Key("state");
+    w.String(device_state_name(state));
+    write_records_members(w, scan.contact_list, scan.thread_list);
+    if (!o.out.empty()) {
+        // Pages written with --out; null when that kind had no record.
+        for (const auto& [key, path] : {std::pair{"contacts_page", pages ? pages->contacts_page : std::string()},
+                                        std::pair{"messages_page", pages ? pages->messages_page : std::string()}}) {
+            w.Key(key);
+            if (path.empty()) w.Null();
+            else write_text(w, path);
+        }
+    }
+    w.EndObject();
+    std::printf("%s\n", sb.GetString());
+}
+
+int run_phone(const PhoneOptions& o, const Globals& g) {
+    auto sink = std::make_shared<QueueSink>();
+    sink->bind_receiver(std::this_thread::get_id());
+    auto scan = std::make_shared<PhoneScan>();
+    scan->window = sink;
+    scan->helper = AdbHelper{g.adb};
+    scan->work = prepare_work_folder();
+
+    ProgressLine progress(g.quiet);
+    progress.step("listing devices and pulling the databases");
+    PhoneScanDriver driver(scan);
+    driver.start();
+    // Every adb call is bounded and the readers end, so the job always ends.
+    while (!driver.finished()) {
+        sink->pump_one(
+            [&](const Message& m) {
+                driver.handle(m);
+                if (m.id == WM_DEVICE_STATE)
+                    progress.step(std::string("phone: ") + device_state_name(static_cast<DeviceState>(m.wparam)));
+                else if (m.id == WM_LOAD_PROGRESS)
+                    progress.step(load_step_text(m.wparam, m.lparam));
+            },
+            std::chrono::milliseconds(500));
+    }
+    progress.finish();
+
+    const auto state = static_cast<DeviceState>(driver.load_state());
+    const bool ready = state == DeviceState::Ready;
+    if (!ready) std::fprintf(stderr, "quenfora-cli: %s\n", state_hint(state));
+    else if (scan->contact_map.empty() && scan->thread_map.empty())
+        std::fprintf(stderr, "quenfora-cli: no contact or message could be read: the phone needs root (su) for "
+                             "its databases\n");
+
+    PhoneReports pages;
+    const bool write_pages = ready && !o.out.empty();
+    if (write_pages) {
+        pages = write_phone_reports(o.out, scan->contact_list, scan->thread_list, {});
+        if (!pages.ok) std::fprintf(stderr, "quenfora-cli: %s\n", pages.error.c_str());
+    }
+
+    if (o.json) {
+        write_json(state, *scan, o, write_pages ? &pages : nullptr);
+    } else {
+        std::printf("%s\n", device_state_name(state));
+        if (ready) print_records_text(stdout, scan->contact_list, scan->thread_list);
+        for (const std::string* page : {&pages.contacts_page, &pages.messages_page})
+            if (!page->empty()) std::printf("wrote %s\n", page->c_str());
+    }
+    if (std::fflush(stdout) != 0) return kExitFailed;
+    if (!ready || (write_pages && !pages.ok)) return kExitFailed;
+    return kExitDone;
+}
+
+}  // namespace
+
+Command add_phone_command(CLI::App& app, const Globals& g) {
+    Command c;
+    c.sub = app.add_subcommand("phone",
+                               "The whole phone load sequence: acquisition, then the contacts and messages readers "
+                               "(live and deleted records); with --out, the report pages of every record");
+    auto o = std::make_shared<PhoneOptions>();
+    c.sub->add_option("--out", o->out,
+                      "Write DIR/Retrivane<time>/Contacts (<n>)/Contacts.html and Messages (<n>)/Messages.html");
+    c.sub->add_flag("--json", o->json, "Print one JSON document");
+    c.run = [o, &g]() { return run_phone(*o, g); };
+    return c;
+}
+
+}  // namespace quen::cli
