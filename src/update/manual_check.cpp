@@ -87,11 +87,18 @@ ManualCheckOutcome run_manual_check(const UpdateSettings& settings, const std::a
 
 int manual_update_check(MessageSink& window, const UpdateSettings& settings, const std::atomic<bool>* cancel,
                         std::string* failure) {
-    const ManualCheckOutcome out = run_manual_check(settings, cancel);
-    if (failure) *failure = out.failure;
-    if (out.cancelled || (cancel && cancel->load())) return 0;
-    if (out.info.newer)
-        window.post(WM_UPDATE_RESULT, 1, reinterpret_cast<LParam>(keep_text(out.info.server_version)));
+    // The manual check always answers, even when it could not run to the end.
+    const char* version = nullptr;
+    try {
+        const ManualCheckOutcome out = run_manual_check(settings, cancel);
+        if (failure) *failure = out.failure;
+        if (out.info.newer) version = keep_text(out.info.server_version);
+    } catch (const std::exception& e) {
+        if (failure) *failure = std::string("the update check failed: ") + e.what();
+    }
+    if (cancel && cancel->load()) return 0;
+    if (version)
+        window.post(WM_UPDATE_RESULT, 1, reinterpret_cast<LParam>(version));
     else
         window.post(WM_UPDATE_RESULT, 0, 0);
     return 0;
