@@ -102,6 +102,10 @@ int run_phone(const PhoneOptions& o, const Globals& g) {
         for (const std::string* page : {&pages.contacts_page, &pages.messages_page})
             if (!page->empty()) std::printf("wrote %s\n", page->c_str());
     }
+    // As when the window closes: the phone's databases do not stay behind in
+    // the temporary folder once the records are out.
+    delete_work_files(scan->work);
+    remove_picture_folder(scan->work);
     if (std::fflush(stdout) != 0) return kExitFailed;
     if (!ready || (write_pages && !pages.ok)) return kExitFailed;
     return kExitDone;

@@ -153,6 +153,11 @@ TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {
     EXPECT_EQ(printed[0].parent_path().filename().string().rfind("Contacts (", 0), 0u);
     EXPECT_EQ(printed[1].parent_path().filename().string().rfind("Messages (", 0), 0u);
     for (const auto& page : printed) EXPECT_GT(fs::file_size(page), 0u) << page;
+
+    // Once the pages are written the pulled databases are gone from the temporary folder.
+    EXPECT_FALSE(fs::exists(temp_ / "Quenfora" / "contacts2.db"));
+    EXPECT_FALSE(fs::exists(temp_ / "Quenfora" / "bak" / "contacts2.db"));
+    EXPECT_FALSE(fs::exists(temp_ / "quenfora-recovery-for-android" / "mmssms.db"));
 }
 
 TEST_F(CliPhone, PhoneJsonListsRecordsDeletedFirst) {
