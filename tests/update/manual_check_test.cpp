@@ -102,6 +102,16 @@ TEST(ManualCheck, ServerFailures) {
         EXPECT_FALSE(out.failure.empty());
     }
     {
+        // https: a TLS handshake is attempted, and its failure ends the check cleanly.
+        LocalHttpServer server(Reply{Mode::CloseAtOnce, 200, {}, {}, 0});
+        std::string url = server.url();
+        url.replace(0, 4, "https");
+        const ManualCheckOutcome out = run_manual_check(test::local_settings(url));
+        EXPECT_EQ(out.fetch.end, FetchEnd::Failed);
+        EXPECT_EQ(out.fetch.curl_code, CURLE_SSL_CONNECT_ERROR);
+        EXPECT_FALSE(out.failure.empty());
+    }
+    {
         const ManualCheckOutcome out = run_manual_check(
             test::local_settings("http://127.0.0.1:" + std::to_string(LocalHttpServer::closed_port()) + "/win-update.xml"));
         EXPECT_EQ(out.fetch.end, FetchEnd::NoConnection);
