@@ -151,18 +151,19 @@ TEST(Acquisition, PictureFolderIsRemovedWithItsContent) {
 TEST(AdbRunner, ListingIsReadWhileAFloodingHelperRuns) {
     SimPhone phone;
     phone.ready();
-    phone.set("flood-devices", "2000000");  // 2 MB of notices before the listing
-    const auto t0 = std::chrono::steady_clock::now();
+    // 2 MB of notices before the listing: a runner that let the pipe fill up
+    // would see the helper killed at the limit and never read the listing.
+    phone.set("flood-devices", "2000000");
     EXPECT_EQ(adb_devices_state(phone.helper()), DeviceState::Ready);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 9s);
 }
 
 TEST(AdbRunner, OverstayingHelperIsCutOff) {
     SimPhone phone;
     phone.ready();
     AdbHelper helper = phone.helper();
-    helper.command_limit = 300ms;
-    helper.server_limit = 200ms;
+    // Limits long enough for a loaded machine, far below the delays.
+    helper.command_limit = 3s;
+    helper.server_limit = 1s;
 
     // A server start that hangs is abandoned; the listing still runs.
     phone.set("delay-start-server", "20000");
@@ -172,7 +173,7 @@ TEST(AdbRunner, OverstayingHelperIsCutOff) {
     phone.set("delay-devices", "20000");
     const auto t0 = std::chrono::steady_clock::now();
     EXPECT_EQ(adb_devices_state(helper), DeviceState::NoDevice);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 9s);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 15s);
 
     // A helper whose child keeps its output open does not hold the call past the limit.
     phone.set("delay-devices", "0");

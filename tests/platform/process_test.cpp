@@ -63,7 +63,7 @@ TEST(ProcessRunner, OutputLargerThanThePipeComesBackWhole) {
 
 TEST(ProcessRunner, OverstayIsKilledAndPartialOutputReturned) {
     const auto t0 = std::chrono::steady_clock::now();
-    const auto r = sh("printf partial; echo ' and more' >&2; exec sleep 30", 300ms);
+    const auto r = sh("printf partial; echo ' and more' >&2; exec sleep 30", 2s);
     const auto took = std::chrono::steady_clock::now() - t0;
     EXPECT_TRUE(r.started);
     EXPECT_TRUE(r.killed);
@@ -73,7 +73,7 @@ TEST(ProcessRunner, OverstayIsKilledAndPartialOutputReturned) {
 
 TEST(ProcessRunner, DescendantsHoldingThePipeAreKilledAtTheLimit) {
     // The shell ends at once but leaves a child that keeps the pipe open.
-    const auto r = sh("sleep 30 & echo $!", 500ms);
+    const auto r = sh("sleep 30 & echo $!", 2s);
     EXPECT_FALSE(r.killed);  // the program itself ended in time
     ASSERT_FALSE(r.output.empty());
     const long grandchild = std::strtol(r.output.c_str(), nullptr, 10);
@@ -109,7 +109,7 @@ TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
     const std::string pidfile = (dir / "pid").string();
 
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_TRUE(run_detached({"/bin/sh", "-c", "echo $$ > \"$0\"; exec sleep 30", pidfile}, 300ms));
+    EXPECT_TRUE(run_detached({"/bin/sh", "-c", "echo $$ > \"$0\"; exec sleep 30", pidfile}, 2s));
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 10s);
     std::ifstream in(pidfile);
     long pid = 0;
