@@ -16,16 +16,29 @@ int main(int argc, char** argv) {
     uint64_t size_mib = 64;
     uint64_t seed = 1;
     bool dense = false;
-    app.add_option("image", image, "Image file to write")->required();
+    std::string seeds;
+    app.add_option("image", image, "Image file to write");
+    app.add_option("--fuzz-seeds", seeds, "Write the extractor fuzz target's seed files into this folder instead");
     app.add_option("--expected", expected, "Where to write the expected file list (default IMAGE.expected.json)");
     app.add_option("--size-mib", size_mib, "Image size in MiB (a multiple of 4; at least 64 unless --dense)")
         ->default_val(64);
     app.add_option("--seed", seed, "Seed of the generator")->default_val(1);
     app.add_flag("--dense", dense, "Pack the image densely with sample files (for benchmarks)");
     CLI11_PARSE(app, argc, argv);
+    std::string error;
+    if (!seeds.empty()) {
+        if (!quen::sample::write_extractor_seeds(seeds, error)) {
+            std::cerr << "make-sample-card: " << error << "\n";
+            return 1;
+        }
+        return 0;
+    }
+    if (image.empty()) {
+        std::cerr << "make-sample-card: an image file to write is needed\n";
+        return 2;
+    }
     if (expected.empty()) expected = image + ".expected.json";
 
-    std::string error;
     std::vector<quen::sample::ExpectedFile> files;
     const uint64_t size = size_mib * quen::sample::kMiB;
     if (dense) {

@@ -391,6 +391,41 @@ bool write_dense_card(const std::string& path, uint64_t size, uint64_t seed, std
     return true;
 }
 
+bool write_extractor_seeds(const std::string& dir, std::string& error) {
+    // The fuzz target picks the -t name by index from its own list (byte 0)
+    // and the bytes before the hit from byte 1.
+    static const char* const kNames[] = {"jpg", "gif", "bmp", "exe", "mpg", "wmv", "avi", "rif",
+                                         "wav", "htm", "ole", "doc", "xls", "ppt", "zip", "rar",
+                                         "sxw", "sxc", "sxi", "pdf", "vjpeg", "mov", "cpp", "png"};
+    auto put = [&](const std::string& name, const std::string& file, int before, const Bytes& b) {
+        uint8_t index = 0;
+        for (uint8_t i = 0; i < std::size(kNames); ++i)
+            if (name == kNames[i]) index = i;
+        Bytes out{index, static_cast<uint8_t>(before)};
+        append(out, b);
+        out.resize(out.size() + 64, 0);
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen((dir + "/" + file + ".bin").c_str(), "wb"),
+                                                          std::fclose);
+        return f && std::fwrite(out.data(), 1, out.size(), f.get()) == out.size();
+    };
+    Rng r(2026);
+    Bytes cpp{'/', '/', ' ', 'x', '\n'};
+    append(cpp, make_cpp(r, 200));
+    const bool ok = put("jpg", "jpeg", 0, make_jpeg(r, 700)) && put("gif", "gif", 0, make_gif(r, 400)) &&
+                    put("bmp", "bmp", 0, make_bmp(r, 300)) && put("png", "png", 0, make_png(r, 300)) &&
+                    put("mpg", "mpeg", 0, make_mpeg(r, 2100)) && put("pdf", "pdf", 0, make_pdf(r, 800, false)) &&
+                    put("pdf", "pdf-linearized", 0, make_pdf(r, 800, true)) && put("zip", "zip", 0, make_zip(r, 400)) &&
+                    put("sxw", "sxw", 0, make_zip(r, 400, "mimetype")) &&
+                    put("ole", "ole-doc", 0, make_ole(r, 3600, "WordDocument")) &&
+                    put("xls", "ole-xls", 0, make_ole(r, 3600, "Workbook")) && put("rif", "avi", 0, make_avi(r, 300)) &&
+                    put("wav", "wav", 0, make_wav(r, 200)) && put("wmv", "wmv", 0, make_wmv(r, 600)) &&
+                    put("htm", "html", 0, make_html(r, 300)) && put("mov", "mov", 4, make_mov(r, 300)) &&
+                    put("rar", "rar", 0, make_rar(r, 300)) && put("exe", "exe", 0, make_exe(r, 1100, false)) &&
+                    put("exe", "dll", 0, make_exe(r, 1100, true)) && put("cpp", "cpp", 5, cpp);
+    if (!ok) error = "cannot write the seeds into " + dir;
+    return ok;
+}
+
 std::string expected_json(const std::string& source, const std::vector<ExpectedFile>& files) {
     rapidjson::StringBuffer sb;
     rapidjson::Writer<rapidjson::StringBuffer> w(sb);

@@ -43,6 +43,10 @@ bool write_dense_card(const std::string& path, uint64_t size, uint64_t seed,
 // {"source": ..., "files": [{"type", "name", "offset", "size"}]}.
 std::string expected_json(const std::string& source, const std::vector<ExpectedFile>& files);
 
+// Writes the extractor fuzz target's seed files into `dir` (one small valid
+// file of each kind, with the target's two leading selector bytes).
+bool write_extractor_seeds(const std::string& dir, std::string& error);
+
 // Offsets of every sector-aligned position where a built-in header matches.
 std::vector<uint64_t> aligned_header_hits(const Bytes& image);
 
