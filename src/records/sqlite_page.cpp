@@ -4,11 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace quen::sqlite_file {
 
 namespace {
+
+constexpr uint32_t kWindowBytes = 64 * 1024;
 
 // Reads up to `n` bytes at `off`, retrying short reads; returns what was read.
 size_t read_fully(int fd, uint8_t* dst, size_t n, uint64_t off) {
@@ -68,6 +71,7 @@ bool RawDbFile::open(const std::string& path, uint32_t page_size) {
     uint64_t pages = (size + page_size - 1) / page_size;
     fd_ = fd;
     page_size_ = page_size;
+    window_pages_ = std::max<uint32_t>(1, kWindowBytes / page_size);
     // Page numbers are 32-bit in the file format.
     page_count_ = pages > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(pages);
     return true;
@@ -75,11 +79,20 @@ bool RawDbFile::open(const std::string& path, uint32_t page_size) {
 
 bool RawDbFile::read_page(uint32_t number, std::vector<uint8_t>& buffer) const {
     if (fd_ < 0 || number == 0 || number > page_count_) return false;
-    buffer.resize(page_size_);
-    uint64_t off = uint64_t{number - 1} * page_size_;
-    size_t got = read_fully(fd_, buffer.data(), page_size_, off);
-    buffer.resize(got);
-    return got > 0;
+    if (window_first_ == 0 || number < window_first_ || number - window_first_ >= window_pages_) {
+        window_.resize(size_t{window_pages_} * page_size_);
+        window_first_ = number;
+        window_bytes_ = read_fully(fd_, window_.data(), window_.size(), uint64_t{number - 1} * page_size_);
+    }
+    const size_t start = size_t{number - window_first_} * page_size_;
+    if (start >= window_bytes_) {
+        window_first_ = 0;  // the file shrank under us: read afresh next time
+        buffer.clear();
+        return false;
+    }
+    const size_t got = std::min<size_t>(page_size_, window_bytes_ - start);
+    buffer.assign(window_.begin() + static_cast<long>(start), window_.begin() + static_cast<long>(start + got));
+    return true;
 }
 
 }  // namespace quen::sqlite_file

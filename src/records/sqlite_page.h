@@ -44,12 +44,20 @@ public:
 
     // Reads page `number` into `buffer` (resized to what was read, at most one
     // page). False for page 0, a page beyond the file's end or a read error.
+    // Pages are read through a window of consecutive pages, so that walking a
+    // table's pages in (mostly) ascending order costs few system calls.
     bool read_page(uint32_t number, std::vector<uint8_t>& buffer) const;
 
 private:
     int fd_ = -1;
     uint32_t page_size_ = 0;
     uint32_t page_count_ = 0;
+    // The window: `window_pages_` pages from `window_first_` (0: empty), of
+    // which `window_bytes_` bytes were read.
+    mutable std::vector<uint8_t> window_;
+    mutable uint32_t window_first_ = 0;
+    mutable size_t window_bytes_ = 0;
+    uint32_t window_pages_ = 1;
 };
 
 }  // namespace quen::sqlite_file

@@ -2,7 +2,7 @@
 
 namespace quen::sqlite_record {
 
-unsigned read_varint(std::span<const uint8_t> bytes, size_t pos, uint64_t& value) {
+unsigned read_varint_slow(std::span<const uint8_t> bytes, size_t pos, uint64_t& value) {
     uint64_t v = 0;
     for (unsigned i = 0; i < 9; ++i) {
         uint8_t b = pos + i < bytes.size() ? bytes[pos + i] : 0;

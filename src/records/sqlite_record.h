@@ -31,7 +31,16 @@ namespace quen::sqlite_record {
 // Bytes at or beyond the end of `bytes` read as zero bytes (which end a
 // varint), so the varint never reads outside `bytes`. Returns the number of
 // bytes the varint spans (1 to 9) and its value in `value`.
-unsigned read_varint(std::span<const uint8_t> bytes, size_t pos, uint64_t& value);
+unsigned read_varint_slow(std::span<const uint8_t> bytes, size_t pos, uint64_t& value);
+inline unsigned read_varint(std::span<const uint8_t> bytes, size_t pos, uint64_t& value) {
+    // Most serial types are one byte: the carver reads one per column at every
+    // byte position, so that case stays inline.
+    if (pos < bytes.size() && bytes[pos] < 0x80) {
+        value = bytes[pos];
+        return 1;
+    }
+    return read_varint_slow(bytes, pos, value);
+}
 
 // Bytes of data that a column of serial type `type` occupies.
 uint64_t serial_type_length(uint64_t type);
