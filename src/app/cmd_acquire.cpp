@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/commands.h"
+#include "app/helper_interrupt.h"
 #include "phone/acquisition.h"
 
 namespace quen::cli {
@@ -16,6 +17,7 @@ Command add_acquire_command(CLI::App& app, const Globals& g) {
         "Prepare the work folder and run the acquisition (device listing; with a Ready phone the six pulls and "
         "the two backup copies). Prints the state, then each work file with its size or \"absent\"");
     c.run = [&g]() {
+        const HelperInterrupt interrupt;
         const WorkFolder work = prepare_work_folder();
         const DeviceState state = run_acquisition(AdbHelper{g.adb}, work);
         std::printf("%s\n", device_state_name(state));

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "app/commands.h"
+#include "app/helper_interrupt.h"
 #include "phone/adb_runner.h"
 
 namespace quen::cli {
@@ -10,6 +11,7 @@ Command add_devices_command(CLI::App& app, const Globals& g) {
     Command c;
     c.sub = app.add_subcommand("devices", "Start the adb server, list devices and print NoDevice, Ready or NotAuthorized");
     c.run = [&g]() {
+        const HelperInterrupt interrupt;
         const DeviceState state = adb_devices_state(AdbHelper{g.adb});
         std::printf("%s\n", device_state_name(state));
         return static_cast<int>(kExitDone);

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/commands.h"
+#include "app/helper_interrupt.h"
 #include "app/load_steps.h"
 #include "app/progress_line.h"
 #include "app/records_json.h"
@@ -55,6 +56,7 @@ void write_json(DeviceState state, const PhoneScan& scan, const PhoneOptions& o,
 }
 
 int run_phone(const PhoneOptions& o, const Globals& g) {
+    const HelperInterrupt interrupt;
     auto sink = std::make_shared<QueueSink>();
     sink->bind_receiver(std::this_thread::get_id());
     auto scan = std::make_shared<PhoneScan>();

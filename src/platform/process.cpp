@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 
 extern char** environ;
 
@@ -18,6 +19,33 @@ namespace quen {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The programs being waited for, so that an interrupt handler can kill them;
+// lock-free atomics are safe to read from a signal handler.
+constexpr int kRunningSlots = 64;
+std::atomic<pid_t> g_running[kRunningSlots];
+static_assert(std::atomic<pid_t>::is_always_lock_free);
+
+class RunningProgram {
+public:
+    explicit RunningProgram(pid_t pid) {
+        for (int i = 0; i < kRunningSlots; ++i) {
+            pid_t free_slot = 0;
+            if (g_running[i].compare_exchange_strong(free_slot, pid)) {
+                slot_ = i;
+                break;
+            }
+        }
+    }
+    ~RunningProgram() {
+        if (slot_ >= 0) g_running[slot_].store(0);
+    }
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+private:
+    int slot_ = -1;
+};
 
 class UniqueFd {
 public:
@@ -164,6 +192,7 @@ CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::mill
     pid_t pid = 0;
     if (!spawn(argv, wr.get(), pid)) return result;
     result.started = true;
+    const RunningProgram running(pid);
     wr.reset();  // only the child's copies keep the pipe open now
     ::fcntl(rd.get(), F_SETFL, ::fcntl(rd.get(), F_GETFL) | O_NONBLOCK);
     UniqueFd pidfd(open_pidfd(pid));
@@ -198,6 +227,7 @@ CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::mill
 bool run_detached(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
     pid_t pid = 0;
     if (!spawn(argv, -1, pid)) return false;
+    const RunningProgram running(pid);
     UniqueFd pidfd(open_pidfd(pid));
     const auto deadline = Clock::now() + limit;
     for (;;) {
@@ -214,6 +244,16 @@ bool run_detached(const std::vector<std::string>& argv, std::chrono::millisecond
     kill_group(pid, false);
     reap_blocking(pid);
     return true;
+}
+
+void kill_running_programs() noexcept {
+    for (auto& slot : g_running) {
+        const pid_t pid = slot.load();
+        if (pid > 0) {
+            ::kill(-pid, SIGKILL);
+            ::kill(pid, SIGKILL);
+        }
+    }
 }
 
 }  // namespace quen

@@ -38,4 +38,9 @@ CapturedRun run_captured(const std::vector<std::string>& argv,
 bool run_detached(const std::vector<std::string>& argv,
                   std::chrono::milliseconds limit = kDetachedRunLimit);
 
+// Kills the process group of every program that a run is waiting for right
+// now. Async-signal-safe, for an interrupt handler: the programs run in groups
+// of their own, so the terminal's Ctrl-C does not reach them by itself.
+void kill_running_programs() noexcept;
+
 }  // namespace quen

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <rapidjson/document.h>
@@ -188,6 +189,36 @@ TEST_F(CliPhone, PhoneWithoutAReadyPhoneFails) {
     r = cli({"--quiet", "phone", "--json"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.output, "{\"state\":\"Ready\",\"contacts\":[],\"threads\":[]}\n");
+}
+
+TEST_F(CliPhone, InterruptKillsTheHelperAndExitsWith130) {
+    write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
+    write(phone_ / "delay-devices", "30000");
+    const std::string pidfile = (phone_ / "pid-devices").string();
+    // Start the command, wait until the helper lists devices, then Ctrl-C.
+    const std::string script =
+        "\"$@\" >/dev/null 2>&1 & p=$!; i=0; "
+        "while [ ! -s \"$PIDFILE\" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
+        "kill -INT $p; wait $p; echo \"rc=$?\"";
+    const auto r = run_captured({"/usr/bin/env", "TMPDIR=" + temp_.string(), "QUEN_PHONE_SIM_DIR=" + phone_.string(),
+                                 "PIDFILE=" + pidfile, "/bin/sh", "-c", script, "sh", kCli, "--adb", kSim, "phone"},
+                                std::chrono::seconds(60));
+    EXPECT_EQ(r.output, "rc=130\n");
+    std::ifstream in(pidfile);
+    long helper = 0;
+    in >> helper;
+    ASSERT_GT(helper, 0);
+    // The helper was killed with the program, not left sleeping.
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')');
+        gone = !stat || (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z');
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(gone) << "helper " << helper;
 }
 
 TEST_F(CliPhone, BadUsageExitsWithTwo) {

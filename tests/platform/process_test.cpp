@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -101,6 +102,25 @@ TEST(ProcessRunner, ChildGetsNoOtherDescriptorsAndEmptyStdin) {
     ::close(fd);
     EXPECT_FALSE(r.killed);  // cat read end of file at once
     EXPECT_EQ(r.output, "closed\n");
+}
+
+TEST(ProcessRunner, KillRunningProgramsEndsTheWaitsInProgress) {
+    std::atomic<bool> done{false};
+    CapturedRun r;
+    std::thread waiter([&] {
+        r = sh("echo $$; exec sleep 30", 60s);
+        done = true;
+    });
+    const auto t0 = std::chrono::steady_clock::now();
+    while (!done && std::chrono::steady_clock::now() - t0 < 50s) {
+        kill_running_programs();  // what an interrupt handler calls
+        std::this_thread::sleep_for(100ms);
+    }
+    waiter.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 20s);
+    const long pid = std::strtol(r.output.c_str(), nullptr, 10);
+    ASSERT_GT(pid, 0) << r.output;
+    EXPECT_TRUE(process_gone(pid));
 }
 
 TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {

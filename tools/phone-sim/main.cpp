@@ -16,6 +16,7 @@
 //   server         present while the adb server "runs"
 //   readable       the phone paths made readable by a chmod run as root
 //   calls          one line per invocation: its arguments joined by tabs
+//   pid-<cmd>      the process id of the latest <cmd>
 // Without $QUEN_PHONE_SIM_DIR the simulator is a PC with no phone attached.
 #include <unistd.h>
 
@@ -183,6 +184,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string& cmd = args[1];
+    if (!g_dir.empty()) std::ofstream(path_in("pid-" + cmd)) << getpid() << '\n';
     if (const long ms = number_in("delay-" + cmd); ms > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
     if (const long bytes = number_in("flood-" + cmd); bytes > 0) flood(bytes);
