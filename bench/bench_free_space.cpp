@@ -73,8 +73,9 @@ void bench_file(const std::string& path) {
             quen::ContactMap map;
             quen::scan_free_space(mode, path, map);
             found = 0;
-            for (const auto& [k, c] : map) found += quen::split_text_list(c.phone).size() + quen::split_text_list(c.email).size() +
-                                                     quen::split_text_list(c.name).size() + quen::split_text_list(c.others).size();
+            for (auto& [k, c] : map)
+                for (quen::FieldKind kind : {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11})
+                    found += quen::split_text_list(quen::contact_field(c, kind)).size();
         } else {
             quen::ThreadMap map;
             quen::scan_free_space(mode, path, map);
