@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     commands.push_back(add_acquire_command(app, g));
     commands.push_back(add_phone_command(app, g));
     commands.push_back(add_disks_command(app, g));
+    commands.push_back(add_scan_command(app, g));
     commands.push_back(add_read_command(app, g));
 
     try {

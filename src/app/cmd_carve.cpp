@@ -12,6 +12,7 @@
 #include "app/commands.h"
 #include "app/json_text.h"
 #include "app/progress_line.h"
+#include "app/recover_cli.h"
 #include "cdr/carve_catalog.h"
 #include "cdr/cdr_image.h"
 #include "cdr/engine.h"
@@ -23,8 +24,7 @@ struct CarveOptions {
     std::string source;
     std::string types;
     bool json = false;
-    // --out DIR (writing the found files out) is registered next to these
-    // options by the copy-out; see run_carve for where it plugs in.
+    std::string out;  // --out DIR: write every found file out
 };
 
 volatile std::sig_atomic_t g_interrupted = 0;
@@ -48,7 +48,8 @@ private:
     struct sigaction old_ {};
 };
 
-void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t bytes_read) {
+void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t bytes_read,
+                const RecoverySummary* rec) {
     rapidjson::StringBuffer sb;
     rapidjson::Writer<rapidjson::StringBuffer> w(sb);
     w.StartObject();
@@ -74,6 +75,7 @@ void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t
         }
     }
     w.EndArray();
+    if (rec) write_recovery_json(w, *rec);
     w.EndObject();
     std::printf("%s\n", sb.GetString());
 }
@@ -137,13 +139,21 @@ int run_carve(const CarveOptions& o, const Globals& g) {
         case cdr::CarveStatus::Stopped:
             break;
     }
-    // --out DIR: the found files are written out here, from the tree, before
-    // the listing.
+    // --out DIR: the found files are written out from the tree before the
+    // listing; a carve stopped by Ctrl-C writes nothing more.
+    RecoverySummary rec;
+    const bool recover = !o.out.empty() && r.status == cdr::CarveStatus::Done;
+    if (recover) {
+        const auto tree = cdr::build_scan_tree(*disk);
+        rec = recover_found_files(o.out, {tree.get()}, g.quiet);
+    }
     if (o.json)
-        print_json(o.source, *disk, r.bytes_read);
+        print_json(o.source, *disk, r.bytes_read, recover ? &rec : nullptr);
     else
         print_text(*disk, r);
+    if (recover && !o.json) print_recovery_text(rec);
     if (std::fflush(stdout) != 0) return kExitFailed;
+    if (recover && recovery_exit_code(rec) != kExitDone) return recovery_exit_code(rec);
     return r.status == cdr::CarveStatus::Stopped ? kExitStopped : kExitDone;
 }
 
@@ -160,6 +170,8 @@ Command add_carve_command(CLI::App& app, const Globals& g) {
                       "Comma-separated file types instead of the built-in table (jpg, png, gif, bmp, "
                       "zip, pdf, doc, xls, ppt, htm, avi, wav, mov, mpg, ...)");
     c.sub->add_flag("--json", o->json, "Print one JSON document");
+    c.sub->add_option("--out", o->out,
+                      "Write every found file to DIR/Retrivane<time>/disk<time>/<type>/<name>");
     c.run = [o, &g]() { return run_carve(*o, g); };
     return c;
 }

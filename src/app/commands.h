@@ -22,6 +22,7 @@ Command add_devices_command(CLI::App& app, const Globals& g);
 Command add_acquire_command(CLI::App& app, const Globals& g);
 Command add_phone_command(CLI::App& app, const Globals& g);
 Command add_disks_command(CLI::App& app, const Globals& g);
+Command add_scan_command(CLI::App& app, const Globals& g);
 Command add_read_command(CLI::App& app, const Globals& g);
 Command add_carve_command(CLI::App& app, const Globals& g);
 

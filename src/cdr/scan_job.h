@@ -135,5 +135,8 @@ private:
 // The carve step the storage scan uses: the engine's quick scan of the whole
 // disk with the built-in table.
 uint64_t carve_disk_with_engine(CdrNode& disk, const ProgressFn& progress);
+// The same run without the engine's own progress and error text, for callers
+// that show progress themselves (the command line).
+uint64_t carve_disk_quietly(CdrNode& disk, const ProgressFn& progress);
 
 }  // namespace quen::cdr

@@ -1,0 +1,97 @@
+#include "app/recover_cli.h"
+
+#include <csignal>
+#include <cstdio>
+
+#include "app/cli_context.h"
+#include "app/progress_line.h"
+#include "cdr/copy_out.h"
+
+namespace quen::cli {
+namespace {
+
+// Ctrl-C while files are written: the recovery's stop request. Storing into a
+// lock-free atomic is safe in a signal handler.
+void on_interrupt(int) { cdr::process_recovery_state().set(cdr::kRecoveryStopRequested); }
+
+class InterruptToStop {
+public:
+    InterruptToStop() {
+        struct sigaction sa {};
+        sa.sa_handler = on_interrupt;
+        sigemptyset(&sa.sa_mask);
+        sigaction(SIGINT, &sa, &old_);
+    }
+    ~InterruptToStop() { sigaction(SIGINT, &old_, nullptr); }
+    InterruptToStop(const InterruptToStop&) = delete;
+    InterruptToStop& operator=(const InterruptToStop&) = delete;
+
+private:
+    struct sigaction old_ {};
+};
+
+}  // namespace
+
+RecoverySummary recover_found_files(const std::string& dir,
+                                    const std::vector<const cdr::ScanTreeNode*>& disks, bool quiet) {
+    RecoverySummary s;
+    s.folder = make_output_folder(dir, &s.error);
+    if (s.folder.empty()) return s;
+
+    cdr::RecoveryState& state = cdr::process_recovery_state();
+    state.set(cdr::kRecoveryRunning);
+    InterruptToStop guard;
+
+    uint64_t total = 0;
+    for (const auto* d : disks) total += count_checked_items(*d);
+    std::atomic<uint64_t> done{0};
+    uint64_t attempted = 0;
+    int shown = -1;
+    ProgressLine progress(quiet);
+    auto on_file = [&](const std::string&, bool) {
+        ++attempted;
+        const int percent = total ? static_cast<int>(attempted * 100 / total) : 100;
+        if (percent != shown) {
+            shown = percent;
+            progress.step("writing files " + std::to_string(attempted) + "/" + std::to_string(total));
+        }
+    };
+
+    cdr::CopyBuffer buffer;
+    for (const auto* d : disks) {
+        if (state.stop_requested()) break;
+        FoundFileWriterJob job;
+        job.disk = d;
+        job.destination = make_disk_folder_text(s.folder);
+        FoundFileWriteResult r = write_found_files(done, job, state, buffer, on_file);
+        if (r.written > 0 || !r.failed.empty()) s.disk_folders.push_back(job.destination);
+        s.written += r.written;
+        s.failed.insert(s.failed.end(), r.failed.begin(), r.failed.end());
+        if (r.cancelled) break;
+    }
+    progress.finish();
+    s.cancelled = state.stop_requested();
+    state.set(cdr::kRecoveryFinished);
+    return s;
+}
+
+void print_recovery_text(const RecoverySummary& s) {
+    if (s.folder.empty()) {
+        std::fprintf(stderr, "quenfora-cli: %s\n", s.error.c_str());
+        return;
+    }
+    for (const auto& f : s.failed)
+        std::fprintf(stderr, "quenfora-cli: %s: %s\n", f.path.c_str(), f.reason.c_str());
+    std::printf("%llu files written to %s", static_cast<unsigned long long>(s.written), s.folder.c_str());
+    if (!s.failed.empty()) std::printf(", %zu failed", s.failed.size());
+    if (s.cancelled) std::printf(" (stopped)");
+    std::printf("\n");
+}
+
+int recovery_exit_code(const RecoverySummary& s) {
+    if (s.folder.empty() || !s.failed.empty()) return kExitFailed;
+    if (s.cancelled) return kExitStopped;
+    return kExitDone;
+}
+
+}  // namespace quen::cli
