@@ -8,6 +8,18 @@
 
 namespace quen {
 
+// Table-leaf cell: a varint payload length, a varint rowid, then the payload
+// (the record: header length varint, serial types, values). Cells are packed
+// from the end of the page towards the cell pointer array. When a row is
+// deleted, SQLite (with secure_delete off) leaves the cell's bytes in place:
+// - a cell at the start of the cell content area is merely given up by moving
+//   the content start (header offset 5) past it: its bytes join the
+//   unallocated gap untouched;
+// - any other cell becomes a freeblock (see free_space_freeblocks.h), merged
+//   with freeblocks right before or after it.
+// Either way the records stay readable until new rows or a defragmentation
+// of the page overwrite them.
+
 // A region: `length` bytes at `start` of the page.
 struct FreeRegion {
     uint32_t start = 0;
