@@ -86,43 +86,28 @@ const uint8_t* DirectReader::window(uint64_t pos, size_t len) {
 
 std::unique_ptr<ReadAheadReader> ReadAheadReader::create(ByteSource& src, size_t chunk_size,
                                                          size_t max_window) {
-    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
-    const size_t grain = std::max<size_t>(page, 2u << 20);
-    const size_t want = chunk_size + max_window + kSector;
-    const size_t cap = (want + grain - 1) / grain * grain;
-
-    const int fd = ::memfd_create("quen-carve-ring", MFD_CLOEXEC);
-    if (fd < 0) return nullptr;
-    void* area = MAP_FAILED;
-    bool ok = ::ftruncate(fd, static_cast<off_t>(cap)) == 0;
-    if (ok) {
-        // Reserve twice the ring, then map the same memory into both halves.
-        area = ::mmap(nullptr, 2 * cap, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        ok = area != MAP_FAILED;
-    }
-    if (ok) {
-        auto* base = static_cast<uint8_t*>(area);
-        ok = ::mmap(base, cap, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, 0) != MAP_FAILED &&
-             ::mmap(base + cap, cap, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_FIXED, fd, 0) != MAP_FAILED;
-    }
-    ::close(fd);  // the mappings keep the memory
-    if (!ok) {
-        if (area != MAP_FAILED) ::munmap(area, 2 * cap);
-        return nullptr;
-    }
+    constexpr size_t kHuge = size_t{2} << 20;
+    const size_t span = chunk_size + max_window + kSector;
+    const size_t cap = (2 * span + kHuge - 1) / kHuge * kHuge;
+    // One huge page more, to start the buffer on a huge-page boundary.
+    const size_t area_size = cap + kHuge;
+    void* area = ::mmap(nullptr, area_size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED) return nullptr;
+    const auto addr = reinterpret_cast<uintptr_t>(area);
+    auto* buf = reinterpret_cast<uint8_t*>((addr + kHuge - 1) / kHuge * kHuge);
+    ::madvise(buf, cap, MADV_HUGEPAGE);  // a hint; small pages work too
     return std::unique_ptr<ReadAheadReader>(
-        new ReadAheadReader(src, static_cast<uint8_t*>(area), cap));
+        new ReadAheadReader(src, area, area_size, buf, cap, max_window + kSector));
 }
 
-ReadAheadReader::ReadAheadReader(ByteSource& src, uint8_t* ring, size_t cap)
-    : src_(src), ring_(ring), cap_(cap) {}
+ReadAheadReader::ReadAheadReader(ByteSource& src, void* area, size_t area_size, uint8_t* buf,
+                                 size_t cap, size_t reach)
+    : src_(src), area_(area), area_size_(area_size), buf_(buf), cap_(cap), reach_(reach) {}
 
-ReadAheadReader::~ReadAheadReader() { ::munmap(ring_, 2 * cap_); }
+ReadAheadReader::~ReadAheadReader() { ::munmap(area_, area_size_); }
 
 bool ReadAheadReader::fill_to(uint64_t target) {
     while (filled_ < target) {
-        // filled_ - base_ < cap_, so the run [filled_, target) starts in the
-        // first mapping and ends within the second: one contiguous range.
         const long long r = src_.read_at(at(filled_), static_cast<size_t>(target - filled_), filled_);
         if (r <= 0) return false;
         filled_ += static_cast<uint64_t>(r);
@@ -132,20 +117,29 @@ bool ReadAheadReader::fill_to(uint64_t target) {
 }
 
 std::span<const uint8_t> ReadAheadReader::chunk(uint64_t pos, size_t len) {
+    len = std::min(len, cap_ - reach_);
     if (!started_ || pos < base_ || pos > filled_) {
-        // Not a continuation of what the ring holds: start afresh there.
-        base_ = filled_ = pos;
+        // Not a continuation of what the buffer holds: start afresh there.
+        origin_ = base_ = filled_ = pos;
         started_ = true;
     }
     base_ = pos;  // bytes before the current chunk are never asked for again
-    len = std::min(len, cap_);
+    // Back to the buffer's front when nothing read ahead needs keeping (so a
+    // run without windows touches one chunk's worth of memory), or when too
+    // little room is left ahead: then what was read from here on moves along.
+    if ((filled_ == base_ && origin_ != base_) || pos + len + reach_ > origin_ + cap_) {
+        const size_t keep = static_cast<size_t>(filled_ - base_);
+        std::memmove(buf_, at(base_), keep);
+        moved_ += keep;
+        origin_ = base_;
+    }
     fill_to(pos + len);
     const size_t n = static_cast<size_t>(std::min<uint64_t>(len, filled_ - pos));
     return {at(pos), n};
 }
 
 const uint8_t* ReadAheadReader::window(uint64_t pos, size_t len) {
-    if (started_ && pos >= base_ && pos + len - base_ <= cap_) {
+    if (started_ && pos >= base_ && pos + len <= origin_ + cap_) {
         side_.reset();
         return fill_to(pos + len) ? at(pos) : nullptr;
     }

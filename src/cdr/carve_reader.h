@@ -7,10 +7,10 @@
 //  - DirectReader reads every chunk and every window from the source as asked
 //    (windows sector by sector), so a card full of photos is read several
 //    times over;
-//  - ReadAheadReader keeps one ring over the source from the current chunk's
-//    start on, large enough for a chunk plus the largest window. A window
-//    lands in the ring and the chunks after it are served from there, so each
-//    byte of the source is read about once.
+//  - ReadAheadReader keeps one buffer over the source from the current
+//    chunk's start on, large enough for a chunk plus the largest window. A
+//    window lands in the buffer and the chunks after it are served from
+//    there, so each byte of the source is read about once.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -74,11 +74,15 @@ private:
     std::FILE* messages_;
 };
 
-// A ring of `capacity` bytes mapped twice back to back, so that any run of up
-// to `capacity` bytes starting in it is one contiguous range of memory.
+// One buffer over the source from the current chunk's start on, room for a
+// chunk and the largest window twice over: when the next chunk would leave
+// too little room ahead of it, the bytes already read from that chunk's start
+// on move to the buffer's front (rarely, and usually few of them). The buffer
+// asks for transparent huge pages, which keeps the first touch of its memory
+// cheap.
 class ReadAheadReader final : public CarveReader {
 public:
-    // Null when the ring cannot be made (the caller then reads directly).
+    // Null when the buffer cannot be had (the caller then reads directly).
     static std::unique_ptr<ReadAheadReader> create(ByteSource& src, size_t chunk_size,
                                                    size_t max_window);
     ~ReadAheadReader() override;
@@ -89,24 +93,31 @@ public:
     const uint8_t* window(uint64_t pos, size_t len) override;
 
     size_t capacity() const { return cap_; }
+    uint64_t bytes_moved() const { return moved_; }
 
 private:
-    ReadAheadReader(ByteSource& src, uint8_t* ring, size_t cap);
-    // Reads [filled_, target) into the ring; true when all of it is there.
+    ReadAheadReader(ByteSource& src, void* area, size_t area_size, uint8_t* buf, size_t cap,
+                    size_t reach);
+    // Reads [filled_, target) into the buffer; true when all of it is there.
     bool fill_to(uint64_t target);
-    uint8_t* at(uint64_t pos) const { return ring_ + pos % cap_; }
+    uint8_t* at(uint64_t pos) const { return buf_ + (pos - origin_); }
 
     ByteSource& src_;
-    uint8_t* ring_;
+    void* area_;
+    size_t area_size_;
+    uint8_t* buf_;
     size_t cap_;
-    // The ring holds the source's bytes [base_, filled_); base_ is the current
-    // chunk's start, and filled_ - base_ never exceeds cap_.
+    size_t reach_;  // the largest window: how far ahead of a chunk a window may need room
+    // buf_[0] holds the source's byte origin_; the bytes [base_, filled_) are
+    // in the buffer, base_ being the current chunk's start.
+    uint64_t origin_ = 0;
     uint64_t base_ = 0;
     uint64_t filled_ = 0;
     bool started_ = false;
-    // A window that does not fit in the ring (not asked for by the engine,
-    // whose windows start inside the current chunk and are at most the
-    // largest max length) is read on its own.
+    uint64_t moved_ = 0;
+    // A window that does not fit (not asked for by the engine, whose windows
+    // start inside the current chunk and are at most the largest max length)
+    // is read on its own.
     std::unique_ptr<uint8_t[]> side_;
 };
 
