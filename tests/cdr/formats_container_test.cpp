@@ -172,6 +172,35 @@ TEST(OleExtractor, HeaderAndDirectoryRejections) {
     EXPECT_FALSE(run_extractor(ole, Bytes(doc.begin(), doc.begin() + 511)).result);
 }
 
+TEST(OleExtractor, DirectoryChainEndsBeforeASectorWithUnusedEntries) {
+    sample::Rng rng(23);
+    // Sectors: 0 FAT, 1 directory (root, "Contents"), 2..8 stream, 9 spare.
+    // Chain the spare sector to the directory and fill it with entries.
+    Bytes doc = sample::make_ole(rng, 6000, "Contents");
+    ASSERT_EQ(doc.size(), 512u * 11);
+    sample::put_le32(doc, 512 + 4 * 1, 9);
+    sample::put_le32(doc, 512 + 4 * 9, 0xFFFFFFFE);
+    const size_t sector9 = 512 * 10;
+    std::fill(doc.begin() + sector9, doc.begin() + sector9 + 512, 0);
+    for (size_t e = 0; e < 4; ++e) {
+        const size_t at = sector9 + 128 * e;
+        const std::string name = e == 0 ? "WordDocument" : "Extra";
+        for (size_t i = 0; i < name.size(); ++i) doc[at + 2 * i] = static_cast<uint8_t>(name[i]);
+        sample::put_le16(doc, at + 64, static_cast<uint16_t>(2 * (name.size() + 1)));
+        doc[at + 66] = 2;
+        sample::put_le32(doc, at + 120, 64);
+    }
+    SearchSpec ole = test::spec_from(builtin_formats()[7]);
+    auto run = run_extractor(ole, padded(doc));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "doc");  // the second directory sector was read
+    // With an unused entry in it, that sector is not part of the directory.
+    doc[sector9 + 128 * 3 + 66] = 0;
+    run = run_extractor(ole, padded(doc));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "ole");
+}
+
 TEST(OleExtractor, SizeIsCutToTheBytesGiven) {
     sample::Rng rng(22);
     const Bytes doc = sample::make_ole(rng, 60000, "WordDocument");

@@ -94,8 +94,10 @@ public:
         return false;
     }
 
-    // Follows the directory chain from `first`; on success the number of
-    // sectors in it.
+    // Follows the directory chain from `first` and gives the number of its
+    // sectors to parse. The chain is taken to end at end of chain, at a
+    // sector that links to itself, or before a sector that holds an unused
+    // entry (a directory fills its sectors in order).
     std::optional<int> directory_length(int64_t first) {
         if (!read_sector(first)) return std::nullopt;
         int64_t cur = first;
@@ -106,9 +108,9 @@ public:
             if (*nx == kEndOfChain || *nx == cur) break;
             const auto off = read_sector(*nx);
             if (!off) return std::nullopt;
+            if (has_unused_entry(*off)) break;
             cur = *nx;
             if (++steps > kMaxDirectorySteps) return std::nullopt;
-            if (has_unused_entry(*off)) break;
         }
         return steps + 1;
     }
