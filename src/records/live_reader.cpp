@@ -44,6 +44,14 @@ std::string file_uri(const std::string& path, std::string_view query) {
     return uri;
 }
 
+// Plain result codes, and no single value above 64 MiB: a contact field or an
+// sms body is never near that, and a hostile file cannot make one row take
+// gigabytes.
+void limit_db(sqlite3* db) {
+    sqlite3_extended_result_codes(db, 0);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, 64 << 20);
+}
+
 // Read-only opens never write the main file, never checkpoint the "-wal" into
 // it and never delete the "-wal"; SQLite reads the log through the "-shm"
 // (or, when that cannot be opened, through private memory). `immutable` skips
@@ -56,7 +64,7 @@ Db open_read_only(const std::string& path, bool immutable) {
     Db db(raw);
     if (rc != SQLITE_OK) return nullptr;
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-    sqlite3_extended_result_codes(db.get(), 0);
+    limit_db(db.get());
     return db;
 }
 
@@ -94,7 +102,7 @@ public:
         const int rc = sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
         Db db(raw);
         if (rc != SQLITE_OK) return nullptr;
-        sqlite3_extended_result_codes(db.get(), 0);
+        limit_db(db.get());
         return db;
     }
 
@@ -142,13 +150,42 @@ int64_t int_at(sqlite3_stmt* st, int col) { return col < 0 ? 0 : sqlite3_column_
 
 bool is_null(sqlite3_stmt* st, int col) { return col < 0 || sqlite3_column_type(st, col) == SQLITE_NULL; }
 
-// Runs "SELECT * FROM table", hands every row to `row` and returns the last
+// Whether `name` is an ordinary table (`plain`). A hostile file could put a
+// view (a recursive one never ends) or a virtual table under the name
+// instead. Returns SQLITE_DONE when the schema could be read, else the error.
+int check_plain_table(sqlite3* db, const char* name, bool& plain) {
+    plain = false;
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT type, sql FROM sqlite_master WHERE name = ?1 COLLATE NOCASE", -1, &raw, nullptr);
+    Stmt st(raw);
+    if (rc != SQLITE_OK || !st) return rc == SQLITE_OK ? SQLITE_ERROR : rc;
+    sqlite3_bind_text(st.get(), 1, name, -1, SQLITE_STATIC);
+    bool other = false;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        const auto* type = sqlite3_column_text(st.get(), 0);
+        const auto* sql = sqlite3_column_text(st.get(), 1);
+        const std::string_view text = sql ? reinterpret_cast<const char*>(sql) : "";
+        if (!type || std::string_view(reinterpret_cast<const char*>(type)) != "table" ||
+            sqlite3_strnicmp(text.data(), "CREATE VIRTUAL", 14) == 0)
+            other = true;
+        else
+            plain = true;
+    }
+    if (other) plain = false;
+    return rc;
+}
+
+// Runs "SELECT * FROM table" on a plain table, hands every row to `row` and returns the last
 // SQLite result: SQLITE_DONE when the whole table was read. Rows read before
 // an error (a corrupt page further on) are kept by the caller.
 template <typename Prepare, typename Row>
-int each_row(sqlite3* db, const char* sql, Prepare&& prepare, Row&& row) {
+int each_row(sqlite3* db, const char* table, Prepare&& prepare, Row&& row) {
+    bool plain = false;
+    if (const int rc = check_plain_table(db, table, plain); rc != SQLITE_DONE) return rc;
+    if (!plain) return SQLITE_DONE;
+    const std::string sql = std::string("SELECT * FROM \"") + table + "\"";
     sqlite3_stmt* raw = nullptr;
-    int rc = sqlite3_prepare_v2(db, sql, -1, &raw, nullptr);
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
     Stmt st(raw);
     if (rc != SQLITE_OK || !st) return rc == SQLITE_OK ? SQLITE_ERROR : rc;
     if (!prepare(st.get())) return SQLITE_DONE;
@@ -193,7 +230,7 @@ LiveContacts read_live_contacts(const std::string& path) {
         // mimetypes(_id INTEGER PRIMARY KEY, mimetype TEXT NOT NULL)
         int id_col = -1, text_col = -1;
         int rc = each_row(
-            db, "SELECT * FROM mimetypes",
+            db, "mimetypes",
             [&](sqlite3_stmt* st) {
                 id_col = column_index(st, "_id");
                 text_col = column_index(st, "mimetype");
@@ -207,7 +244,7 @@ LiveContacts read_live_contacts(const std::string& path) {
         // data(_id, package_id, mimetype_id, raw_contact_id, [hash_id,] ..., data1, ...)
         int mime_col = -1, raw_col = -1, data1_col = -1;
         rc = each_row(
-            db, "SELECT * FROM data",
+            db, "data",
             [&](sqlite3_stmt* st) {
                 mime_col = column_index(st, "mimetype_id");
                 raw_col = column_index(st, "raw_contact_id");
@@ -230,7 +267,7 @@ std::vector<LiveMessage> read_live_messages(const std::string& path) {
         //     status, type, reply_path_present, subject, body, ...)
         int thread_col = -1, address_col = -1, date_col = -1, type_col = -1, body_col = -1;
         return each_row(
-            db, "SELECT * FROM sms",
+            db, "sms",
             [&](sqlite3_stmt* st) {
                 thread_col = column_index(st, "thread_id");
                 address_col = column_index(st, "address");

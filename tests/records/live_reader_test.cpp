@@ -205,6 +205,16 @@ TEST(LiveReader, MissingGarbageAndForeignFilesGiveEmptyLists) {
         TestDb db(other);
         db.exec("CREATE TABLE notes (x TEXT); INSERT INTO notes VALUES ('a');");
     }
+    // Views in place of the tables: a recursive one would never end.
+    const auto views = dir / "views.db";
+    {
+        TestDb db(views);
+        db.exec("CREATE VIEW sms AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n) "
+                "SELECT x AS thread_id, 'a' AS address, x AS date, 1 AS type, 'b' AS body FROM n;"
+                "CREATE VIEW data AS WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n) "
+                "SELECT 5 AS mimetype_id, x AS raw_contact_id, 'd' AS data1 FROM n;"
+                "CREATE TABLE mimetypes (_id INTEGER PRIMARY KEY, mimetype TEXT);");
+    }
     // Truncated database: the header promises pages that are not there.
     const auto cut = dir / "cut.db";
     {
@@ -219,7 +229,7 @@ TEST(LiveReader, MissingGarbageAndForeignFilesGiveEmptyLists) {
         std::ofstream out(cut, std::ios::binary);
         out.write(full.data(), static_cast<std::streamsize>(full.size() / 2));
     }
-    for (const fs::path& p : {dir / "missing.db", garbage, empty, other, dir, fs::path()}) {
+    for (const fs::path& p : {dir / "missing.db", garbage, empty, other, views, dir, fs::path()}) {
         SCOPED_TRACE(p.string());
         const auto live = read_live_contacts(p.string());
         EXPECT_TRUE(live.mimetypes.empty());
