@@ -66,7 +66,8 @@ void locate_columns(sqlite3_stmt* stmt, FreeSpaceLayout& layout) {
 
 std::optional<FreeSpaceLayout> probe_table(FreeSpaceMode mode, const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return std::nullopt;
+    // Only regular files: opening a pipe planted under the name would block.
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     const bool contacts = mode == FreeSpaceMode::Contacts;
     if (contacts && path.find("contacts2.db") == std::string::npos) return std::nullopt;
 

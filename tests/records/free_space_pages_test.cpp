@@ -3,6 +3,7 @@
 // and gaps of impossible sizes, bad page sizes. Also the probe's choices.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -274,6 +275,9 @@ TEST_F(HostilePages, ProbeDecidesWhatIsScanned) {
     ContactMap other;
     scan_free_space(FreeSpaceMode::Contacts, (dir_ / "people.db").string(), other);
     scan_free_space(FreeSpaceMode::Contacts, (dir_ / "nothing" / "contacts2.db").string(), other);
+    fs::create_directories(dir_ / "pipe");
+    ASSERT_EQ(mkfifo((dir_ / "pipe" / "contacts2.db").c_str(), 0600), 0);  // must not block
+    scan_free_space(FreeSpaceMode::Contacts, (dir_ / "pipe" / "contacts2.db").string(), other);
     EXPECT_TRUE(other.empty());
     EXPECT_TRUE(threads.empty());
     EXPECT_EQ(contacts.size(), 1u);
