@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cdr/carve_catalog.h"
+#include "cdr/engine_scan.h"
 #include "engine_test_util.h"
 #include "sample_card.h"
 
@@ -45,6 +46,26 @@ TEST(EngineBuiltin, GifAcrossAChunkBoundaryIsFoundThroughTheWindow) {
         EXPECT_EQ(out.files[0], (Found{"gif", std::to_string(at / 512) + ".gif", at, gif.size()}));
         EXPECT_GT(at + gif.size(), 4 * kMiB);
     }
+}
+
+TEST(EngineBuiltin, ScanTypeGroupsChooseTheTypes) {
+    EXPECT_EQ(scan_type_list(0), "");
+    EXPECT_EQ(scan_type_list(kScanPictures | kScanDocuments),
+              "jpg,png,gif,bmp,pdf,doc,htm,xls,ppt,cpp,sxw,sxc,sxi,wpd");
+    Bytes img(kMiB, 0);
+    sample::Rng rng(13);
+    const Bytes png = sample::make_png(rng, 5000);
+    put(img, 4096, png);
+    TempImage file(img);
+    ImageTree tree(file.path(), img.size());
+    CarveResult result;
+    ASSERT_EQ(cdr_scan(tree.disk, kScanPictures, {}, &result), 0);
+    EXPECT_EQ(result.status, CarveStatus::Done);
+    EXPECT_EQ(result.bytes_read, img.size());
+    std::vector<std::string> nodes;
+    for (const auto& c : tree.disk->children) nodes.push_back(c->name);
+    EXPECT_EQ(nodes, (std::vector<std::string>{"jpg", "png", "gif", "bmp"}));
+    EXPECT_EQ(collect(*tree.disk), (std::vector<Found>{{"png", "8.png", 4096, png.size()}}));
 }
 
 }  // namespace

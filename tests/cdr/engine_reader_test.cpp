@@ -99,8 +99,17 @@ TEST(ReadAheadReader, ServesChunksAndWindowsFromOneRing) {
         pos += c.size();
     }
     EXPECT_EQ(pos, src.bytes().size());
-    // Every byte of the source was read exactly once.
+    // Every byte of the source was read exactly once; read-ahead bytes had
+    // to move to the buffer's front now and then.
     EXPECT_EQ(r->bytes_read(), src.bytes().size());
+    EXPECT_GT(r->bytes_moved(), 0u);
+
+    // Chunks alone never move anything.
+    auto plain = ReadAheadReader::create(src, chunk, max_window);
+    ASSERT_NE(plain, nullptr);
+    for (uint64_t at = 0; !plain->chunk(at, chunk).empty(); at += chunk) {}
+    EXPECT_EQ(plain->bytes_moved(), 0u);
+    EXPECT_EQ(plain->bytes_read(), src.bytes().size());
 
     // A window too long for the ring is read on its own.
     auto small = ReadAheadReader::create(src, chunk, 0);
