@@ -20,6 +20,7 @@ constexpr uint64_t kEncryptedSearch = 51200;
 
 ExtractResult extract_rar(const ExtractInput& in) {
     static const Pattern kZeros = make_pattern(std::string_view("\0\0\0\0\0\0\0\0", 8));
+    static const Pattern kFileType = make_pattern("t");
     const ByteView v(in);
     const uint64_t r = v.size();
     const auto marker = v.le16(5);
@@ -36,7 +37,7 @@ ExtractResult extract_rar(const ExtractInput& in) {
 
     uint64_t block = archive + *archive_size;
     if (type_at(block) != kFileHeader) {
-        if (const auto t = v.find(make_pattern("t"), block + 2, 500)) block = *t - 2;
+        if (const auto t = v.find(kFileType, block + 2, 500)) block = *t - 2;
     }
     const Pattern& zeros = footer_or(in, kZeros);
 

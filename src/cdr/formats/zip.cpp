@@ -52,6 +52,7 @@ ExtractResult extract_zip(const ExtractInput& in) {
         else
             ext = "sx";
     }
+    in.spec->extension = ext;
 
     uint64_t p = 0;
     bool walked = false, last_sized = false, last_descriptor = false;
@@ -71,6 +72,7 @@ ExtractResult extract_zip(const ExtractInput& in) {
                        name_has(v, p + 30, *name_len, ".java")) {
                 ext = "jar";
             }
+            in.spec->extension = ext;
         }
         p = next;
         walked = true;
@@ -78,7 +80,6 @@ ExtractResult extract_zip(const ExtractInput& in) {
         last_descriptor = (*flags & kDataDescriptor) != 0;
         if (last_descriptor && !last_sized) break;
     }
-    in.spec->extension = ext;
 
     const uint64_t rest = r - p;
     uint64_t limit;
