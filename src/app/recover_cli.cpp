@@ -36,7 +36,10 @@ RecoverySummary recover_found_files(const std::string& dir,
                                     const std::vector<const cdr::ScanTreeNode*>& disks, bool quiet) {
     RecoverySummary s;
     s.folder = make_output_folder(dir, &s.error);
-    if (s.folder.empty()) return s;
+    if (s.folder.empty()) {
+        std::fprintf(stderr, "quenfora-cli: %s\n", s.error.c_str());
+        return s;
+    }
 
     cdr::RecoveryState& state = cdr::process_recovery_state();
     state.set(cdr::kRecoveryRunning);
@@ -72,16 +75,14 @@ RecoverySummary recover_found_files(const std::string& dir,
     progress.finish();
     s.cancelled = state.stop_requested();
     state.set(cdr::kRecoveryFinished);
+    // Failed files are named on stderr in every output mode.
+    for (const auto& f : s.failed)
+        std::fprintf(stderr, "quenfora-cli: %s: %s\n", f.path.c_str(), f.reason.c_str());
     return s;
 }
 
 void print_recovery_text(const RecoverySummary& s) {
-    if (s.folder.empty()) {
-        std::fprintf(stderr, "quenfora-cli: %s\n", s.error.c_str());
-        return;
-    }
-    for (const auto& f : s.failed)
-        std::fprintf(stderr, "quenfora-cli: %s: %s\n", f.path.c_str(), f.reason.c_str());
+    if (s.folder.empty()) return;
     std::printf("%llu files written to %s", static_cast<unsigned long long>(s.written), s.folder.c_str());
     if (!s.failed.empty()) std::printf(", %zu failed", s.failed.size());
     if (s.cancelled) std::printf(" (stopped)");

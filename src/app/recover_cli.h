@@ -24,11 +24,12 @@ struct RecoverySummary {
 };
 
 // Writes every checked found file of the disks into a new output folder
-// under `dir`. While it runs, Ctrl-C asks the recovery to stop.
+// under `dir`. While it runs, Ctrl-C asks the recovery to stop. A folder that
+// cannot be made and every failed file are named on stderr.
 RecoverySummary recover_found_files(const std::string& dir,
                                     const std::vector<const cdr::ScanTreeNode*>& disks, bool quiet);
 
-// Text mode: a summary line on stdout, each failed file on stderr.
+// Text mode: the summary line on stdout.
 void print_recovery_text(const RecoverySummary& s);
 
 // Exit code contribution: failed folder or files -> kExitFailed, a stop -> kExitStopped.

@@ -19,7 +19,9 @@ ssize_t pread_full(int fd, uint8_t* buf, size_t n, uint64_t at, int& err) {
     }
 }
 
-bool write_all(int fd, const uint8_t* p, size_t n, int& err) {
+// Writes n bytes, counting each accepted byte in `written` (so a failure
+// says how far the file got).
+bool write_all(int fd, const uint8_t* p, size_t n, uint64_t& written, int& err) {
     while (n > 0) {
         ssize_t w = ::write(fd, p, n);
         if (w < 0 && errno == EINTR) continue;
@@ -29,6 +31,7 @@ bool write_all(int fd, const uint8_t* p, size_t n, int& err) {
         }
         p += w;
         n -= static_cast<size_t>(w);
+        written += static_cast<uint64_t>(w);
     }
     return true;
 }
@@ -90,8 +93,7 @@ CopyResult cdr_copy_out(const FoundFile& file, const std::string& dest_path, int
         }
         const uint64_t take = std::min<uint64_t>(static_cast<uint64_t>(got) - lead, size);
         if (stop(take)) return finish(CopyStatus::Stopped);
-        if (!write_all(out, buf + lead, take, res.error)) return finish(CopyStatus::WriteFailed);
-        res.written = take;
+        if (!write_all(out, buf + lead, take, res.written, res.error)) return finish(CopyStatus::WriteFailed);
         pos = sector + static_cast<uint64_t>(got);
     }
 
@@ -104,8 +106,7 @@ CopyResult cdr_copy_out(const FoundFile& file, const std::string& dest_path, int
         }
         const uint64_t count = std::min<uint64_t>(static_cast<uint64_t>(got), size - res.written);
         if (stop(res.written + count)) return finish(CopyStatus::Stopped);
-        if (!write_all(out, buf, count, res.error)) return finish(CopyStatus::WriteFailed);
-        res.written += count;
+        if (!write_all(out, buf, count, res.written, res.error)) return finish(CopyStatus::WriteFailed);
         pos += static_cast<uint64_t>(got);
     }
     return finish(CopyStatus::Done);

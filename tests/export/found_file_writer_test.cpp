@@ -235,7 +235,7 @@ TEST(FoundFileWriter, WriteFailureIsCountedAndReported) {
         if (r.written != 2 || done.load() != 2) _exit(11);
         if (r.failed.size() != 1) _exit(12);
         if (r.failed[0].path != job.destination + "/jpg/20.jpg") _exit(13);
-        if (r.failed[0].reason.find("write failed") == std::string::npos) _exit(14);
+        if (r.failed[0].reason.find("write failed after 4000 of 9000 bytes") == std::string::npos) _exit(14);
         _exit(0);
     }
     int status = 0;
