@@ -98,3 +98,48 @@ TEST(ExtractorsOnHostileBytes, RandomBytesAfterEachHeader) {
 
 }  // namespace
 }  // namespace quen::cdr
+
+namespace quen::cdr {
+namespace {
+
+// Sizes read from the disk are added in 64 bits: near 4 GiB they must not
+// wrap into small, plausible values.
+TEST(ExtractorsOnHostileBytes, SizesNearFourGigabytesDoNotWrap) {
+    sample::Rng rng(60);
+    Bytes wav = sample::make_wav(rng, 400);
+    sample::put_le32(wav, 4, 0xFFFFFFF9u);  // + 8 is 1 in 32 bits
+    wav.resize(2000, 0);
+    SearchSpec rif = test::spec_named("rif");
+    auto run = test::run_extractor(rif, wav);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 4u);
+
+    Bytes exe = sample::make_exe(rng, 2000, false);
+    const size_t last = 0x80 + 288;
+    sample::put_le32(exe, last + 20, 0xFFFFFF00u);
+    sample::put_le32(exe, last + 16, 0x00000300u);  // the sum is 0x200 in 32 bits
+    exe.resize(4000, 0);
+    SearchSpec spec = test::spec_named("exe");
+    run = test::run_extractor(spec, exe);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, last + 40 + 60);
+
+    Bytes png = sample::make_png(rng, 300);
+    sample::put_be32(png, png.size() - 12, 0xFFFFFFF8u);  // IEND's length
+    png.resize(700, 0);
+    SearchSpec p = test::spec_named("png");
+    run = test::run_extractor(p, png);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, 700u);  // cut to the bytes given, not wrapped
+
+    Bytes rar = sample::make_rar(rng, 600);
+    sample::put_le32(rar, 20 + 7, 0xFFFFFFF0u);  // the first file's packed size
+    rar.resize(1000, 0);
+    SearchSpec r = test::spec_named("rar");
+    run = test::run_extractor(r, rar);
+    for (const auto& f : run.files) EXPECT_LE(f.size, 1000u);
+    EXPECT_TRUE(run.faults.empty());
+}
+
+}  // namespace
+}  // namespace quen::cdr
