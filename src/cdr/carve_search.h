@@ -1,5 +1,5 @@
 #pragma once
-// Searching one chunk for every search specification, in set-up order, and
+// Searching one chunk for every SearchSpec, in set-up order, and
 // recording what the extractors accept.
 #include <array>
 #include <cstdint>
@@ -14,7 +14,7 @@
 namespace quen::cdr {
 
 // Records a found file: names it "%llu.%s" (device offset / block size, the
-// spec's current extension), hangs it on the spec's type node and reports it.
+// SearchSpec's current extension), hangs it on the SearchSpec's type node and reports it.
 class CarveRecorder final : public FileRecorder {
 public:
     explicit CarveRecorder(CarveState& st) : st_(st) {}

@@ -3,7 +3,7 @@
 //
 // The engine keeps a small command-line surface of its own (options, usage
 // text); the state below is what those options set, plus the search
-// specifications set up for the run and the node being scanned.
+// SearchSpecs set up for the run and the node being scanned.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -42,7 +42,7 @@ void init_state(CarveState& st, const std::vector<std::string>& args, CdrNode& n
     st.progress = cfg.progress;
 }
 
-// One search specification per row; its file-type node becomes the last child
+// One SearchSpec per row; its file-type node becomes the last child
 // of the scanned node, so a type that finds nothing still has its node.
 void set_up(CarveState& st, const FormatRow& row) {
     SearchSpec s;

@@ -1,7 +1,7 @@
 #pragma once
 // The contract between the carving engine and the per-format extractors.
 //
-// For each header hit the engine calls the extractor of the spec's type with
+// For each header hit the engine calls the extractor of the SearchSpec's type with
 // the bytes from the hit on. The extractor checks that they really begin a file
 // of its format, decides where the file ends, records it through the recorder,
 // and says where searching goes on. Extractors never read the device; they may

@@ -107,7 +107,7 @@ TEST(CarveOptions, ErrorsComeBackAsResults) {
         EXPECT_EQ(out.status, c.status) << c.args[0];
         EXPECT_NE(out.message.find(c.text), std::string::npos) << out.message;
     }
-    // More specifications than the table holds.
+    // More SearchSpecs than the table holds.
     CarveState st;
     std::string many = "all";
     for (int i = 0; i < 12; ++i) many += ",all";

@@ -33,7 +33,7 @@ inline SearchSpec spec_from(const FormatRow& row) {
     return s;
 }
 
-// The spec of a -t name (one row), e.g. "jpg", "doc", "wav".
+// The SearchSpec of a -t name (one row), e.g. "jpg", "doc", "wav".
 inline SearchSpec spec_named(const std::string& name) { return spec_from(formats_for_name(name).at(0)); }
 
 // Records into a list and notes any file outside the bytes the extractor was

@@ -1,7 +1,7 @@
 // Feeds random and mutated buffers to every format extractor. Input layout:
-//   byte 0  which -t name (its row gives the spec: header, footer, max length)
+//   byte 0  which -t name (its row gives the SearchSpec: header, footer, max length)
 //   byte 1  how many bytes before the hit the buffer holds (low 4 bits)
-//   rest    the buffer; the spec's header is written at the hit
+//   rest    the buffer; the SearchSpec's header is written at the hit
 // Every file recorded must lie inside the buffer and every continue position
 // must move past the hit; the sanitizers catch reads outside it.
 #include <cstdint>

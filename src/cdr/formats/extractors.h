@@ -1,7 +1,7 @@
 #pragma once
 // One extractor per format, each in its own file; format_table.cpp maps type
 // ids onto them. Types that share a format (OLE, RIFF, ZIP, QuickTime) share
-// one extractor, which reads the wanted kind from the spec's type.
+// one extractor, which reads the wanted kind from the SearchSpec's type.
 #include "cdr/extractor.h"
 
 namespace quen::cdr::fmt {

@@ -78,7 +78,7 @@ inline Pattern make_pattern(std::string_view bytes, bool case_sensitive = true) 
     return Pattern(std::vector<uint8_t>(bytes.begin(), bytes.end()), case_sensitive);
 }
 
-// The spec's footer, or the format's own when the spec carries none.
+// The SearchSpec's footer, or the format's own when the SearchSpec carries none.
 inline const Pattern& footer_or(const ExtractInput& in, const Pattern& fallback) {
     return in.spec->footer.empty() ? fallback : in.spec->footer;
 }
