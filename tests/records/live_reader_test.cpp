@@ -143,22 +143,6 @@ TEST(LiveReader, UncheckpointedWalIsSeenAndLeftUntouched) {
     }
 }
 
-TEST(LiveReader, ContactsInWalAlsoSeen) {
-    const auto dir = fresh_dir("live_wal_contacts");
-    const auto path = dir / "contacts2.db";
-    TestDb db(path);
-    db.exec("PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;");
-    make_contacts_schema(db, Layout::Current);
-    add_data(db, 5, 1, "555-1");
-    db.close_keeping_wal();
-    ASSERT_TRUE(fs::exists(path.string() + "-wal"));
-    const std::string wal_before = file_bytes(path.string() + "-wal");
-    const auto live = read_live_contacts(path.string());
-    ASSERT_EQ(live.rows.size(), 1u);
-    EXPECT_EQ(live.rows[0].data1, "555-1");
-    EXPECT_EQ(file_bytes(path.string() + "-wal"), wal_before);
-}
-
 // A copy taken in the middle of a write: the main file already holds some
 // uncommitted pages, the "-journal" beside it the committed ones. A read-only
 // open may not roll the journal back; the reader must still show the
