@@ -16,14 +16,14 @@ int main(int argc, char** argv) {
 
     std::vector<Command> commands;
     // One line per command file (see commands.h).
-    commands.push_back(add_carve_command(app, g));
-    commands.push_back(add_update_check_command(app, g));
     commands.push_back(add_devices_command(app, g));
     commands.push_back(add_acquire_command(app, g));
+    commands.push_back(add_read_command(app, g));
     commands.push_back(add_phone_command(app, g));
     commands.push_back(add_disks_command(app, g));
+    commands.push_back(add_carve_command(app, g));
     commands.push_back(add_scan_command(app, g));
-    commands.push_back(add_read_command(app, g));
+    commands.push_back(add_update_check_command(app, g));
 
     try {
         app.parse(argc, argv);
