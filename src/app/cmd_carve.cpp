@@ -4,12 +4,13 @@
 #include <rapidjson/writer.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
 
 #include "app/commands.h"
+#include "app/found_file_rows.h"
+#include "app/interrupt_flag.h"
 #include "app/json_text.h"
 #include "app/progress_line.h"
 #include "app/recover_cli.h"
@@ -27,27 +28,6 @@ struct CarveOptions {
     std::string out;  // --out DIR: write every found file out
 };
 
-volatile std::sig_atomic_t g_interrupted = 0;
-void on_interrupt(int) { g_interrupted = 1; }
-
-// Ctrl-C asks the engine to stop at its next check; what was found is kept.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        g_interrupted = 0;
-        struct sigaction sa {};
-        sa.sa_handler = on_interrupt;
-        sigemptyset(&sa.sa_mask);
-        sigaction(SIGINT, &sa, &old_);
-    }
-    ~InterruptGuard() { sigaction(SIGINT, &old_, nullptr); }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    struct sigaction old_ {};
-};
-
 void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t bytes_read,
                 const RecoverySummary* rec) {
     rapidjson::StringBuffer sb;
@@ -59,21 +39,9 @@ void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t
     w.Uint64(bytes_read);
     w.Key("files");
     w.StartArray();
-    for (const auto& node : scanned.children) {
-        if (node->kind != cdr::CdrKind::FileType) continue;
-        for (const cdr::FoundFile& f : node->found_files) {
-            w.StartObject();
-            w.Key("type");
-            write_text(w, node->name);
-            w.Key("name");
-            write_text(w, f.name);
-            w.Key("offset");
-            w.Uint64(f.offset);
-            w.Key("size");
-            w.Uint64(f.size);
-            w.EndObject();
-        }
-    }
+    for_each_found_file(scanned, [&](const cdr::CdrNode& type, const cdr::FoundFile& f) {
+        write_found_file_json(w, type, f);
+    });
     w.EndArray();
     if (rec) write_recovery_json(w, *rec);
     w.EndObject();
@@ -81,12 +49,9 @@ void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t
 }
 
 void print_text(const cdr::CdrNode& scanned, const cdr::CarveResult& r) {
-    for (const auto& node : scanned.children) {
-        if (node->kind != cdr::CdrKind::FileType) continue;
-        for (const cdr::FoundFile& f : node->found_files)
-            std::printf("%s\t%s\t%llu\t%llu\n", node->name.c_str(), f.name.c_str(),
-                        static_cast<unsigned long long>(f.offset), static_cast<unsigned long long>(f.size));
-    }
+    for_each_found_file(scanned, [](const cdr::CdrNode& type, const cdr::FoundFile& f) {
+        print_found_file_line("", type, f);
+    });
     std::printf("%llu files found, %llu bytes read\n", static_cast<unsigned long long>(r.files_found),
                 static_cast<unsigned long long>(r.bytes_read));
 }
@@ -114,14 +79,14 @@ int run_carve(const CarveOptions& o, const Globals& g) {
     cdr::CarveRunConfig cfg;
     cfg.messages = nullptr;  // the progress line takes the engine's progress text's place
     cfg.progress = [&](uint64_t, uint64_t current, const cdr::FoundFile* found) {
-        if (g_interrupted) return cdr::kProgressStop;
+        if (InterruptFlag::raised()) return cdr::kProgressStop;
         if (!found && current != shown && current >= start) {
             shown = current;
             progress.bytes(std::min(current - start, length), length, "carving");
         }
         return cdr::kProgressGoOn;
     };
-    InterruptGuard guard;
+    InterruptFlag interrupt;  // Ctrl-C asks the engine to stop at its next check
     const cdr::CarveResult r =
         cdr::carve_run(cdr::scan_arguments(o.source, o.types), *disk, cdr::builtin_catalog(), cfg);
     progress.finish();

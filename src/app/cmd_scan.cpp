@@ -4,13 +4,14 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/commands.h"
+#include "app/found_file_rows.h"
+#include "app/interrupt_flag.h"
 #include "app/json_text.h"
 #include "app/progress_line.h"
 #include "app/recover_cli.h"
@@ -26,34 +27,6 @@ struct ScanOptions {
     std::string out;
     bool json = false;
 };
-
-volatile std::sig_atomic_t g_interrupted = 0;
-void on_interrupt(int) { g_interrupted = 1; }
-
-class InterruptFlag {
-public:
-    InterruptFlag() {
-        g_interrupted = 0;
-        struct sigaction sa {};
-        sa.sa_handler = on_interrupt;
-        sigemptyset(&sa.sa_mask);
-        sigaction(SIGINT, &sa, &old_);
-    }
-    ~InterruptFlag() { sigaction(SIGINT, &old_, nullptr); }
-    InterruptFlag(const InterruptFlag&) = delete;
-    InterruptFlag& operator=(const InterruptFlag&) = delete;
-
-private:
-    struct sigaction old_ {};
-};
-
-template <typename Fn>
-void for_each_file(const cdr::CdrNode& disk, Fn fn) {
-    for (const auto& node : disk.children) {
-        if (node->kind != cdr::CdrKind::FileType) continue;
-        for (const cdr::FoundFile& f : node->found_files) fn(*node, f);
-    }
-}
 
 void print_json(const cdr::ScanJob& job, const RecoverySummary* rec) {
     rapidjson::StringBuffer sb;
@@ -72,17 +45,8 @@ void print_json(const cdr::ScanJob& job, const RecoverySummary* rec) {
         w.Uint64(job.bytes_read()[i]);
         w.Key("files");
         w.StartArray();
-        for_each_file(d, [&](const cdr::CdrNode& type, const cdr::FoundFile& f) {
-            w.StartObject();
-            w.Key("type");
-            write_text(w, type.name);
-            w.Key("name");
-            write_text(w, f.name);
-            w.Key("offset");
-            w.Uint64(f.offset);
-            w.Key("size");
-            w.Uint64(f.size);
-            w.EndObject();
+        for_each_found_file(d, [&](const cdr::CdrNode& type, const cdr::FoundFile& f) {
+            write_found_file_json(w, type, f);
         });
         w.EndArray();
         w.EndObject();
@@ -97,13 +61,12 @@ void print_text(const cdr::ScanJob& job) {
     for (size_t i = 0; i < job.disks().size(); ++i) {
         const cdr::CdrNode& d = *job.disks()[i];
         uint64_t n = 0;
-        for_each_file(d, [&](const cdr::CdrNode&, const cdr::FoundFile&) { ++n; });
+        for_each_found_file(d, [&](const cdr::CdrNode&, const cdr::FoundFile&) { ++n; });
         std::printf("%s\t%s\t%llu files found, %llu bytes read\n", d.path.c_str(), d.name.c_str(),
                     static_cast<unsigned long long>(n),
                     static_cast<unsigned long long>(job.bytes_read()[i]));
-        for_each_file(d, [&](const cdr::CdrNode& type, const cdr::FoundFile& f) {
-            std::printf("  %s\t%s\t%llu\t%llu\n", type.name.c_str(), f.name.c_str(),
-                        static_cast<unsigned long long>(f.offset), static_cast<unsigned long long>(f.size));
+        for_each_found_file(d, [](const cdr::CdrNode& type, const cdr::FoundFile& f) {
+            print_found_file_line("  ", type, f);
         });
     }
 }
@@ -137,7 +100,7 @@ int run_scan(const ScanOptions& o, const Globals& g) {
             // ones (and images) matter here.
             for (const auto& p : job.problems())
                 if (p.removable) std::fprintf(stderr, "quenfora-cli: %s\n", p.text.c_str());
-            if (g_interrupted) {
+            if (InterruptFlag::raised()) {
                 all_done = true;
                 return;
             }
@@ -170,14 +133,14 @@ int run_scan(const ScanOptions& o, const Globals& g) {
         }
     };
     while (!all_done) {
-        if (g_interrupted && listed && !stop_asked) {
+        if (InterruptFlag::raised() && listed && !stop_asked) {
             stop_asked = true;
             job.stop();  // returns once the scan thread has left its disk loop
         }
         sink.pump_one(handler, std::chrono::milliseconds(100));
     }
     if (progress) progress->finish();
-    const bool interrupted = g_interrupted != 0;
+    const bool interrupted = InterruptFlag::raised();
 
     RecoverySummary rec;
     bool recovered = false;

@@ -5,6 +5,7 @@
 
 #include "app/cli_context.h"
 #include "app/progress_line.h"
+#include "app/sigint_scope.h"
 #include "cdr/copy_out.h"
 
 namespace quen::cli {
@@ -13,22 +14,6 @@ namespace {
 // Ctrl-C while files are written: the recovery's stop request. Storing into a
 // lock-free atomic is safe in a signal handler.
 void on_interrupt(int) { cdr::process_recovery_state().set(cdr::kRecoveryStopRequested); }
-
-class InterruptToStop {
-public:
-    InterruptToStop() {
-        struct sigaction sa {};
-        sa.sa_handler = on_interrupt;
-        sigemptyset(&sa.sa_mask);
-        sigaction(SIGINT, &sa, &old_);
-    }
-    ~InterruptToStop() { sigaction(SIGINT, &old_, nullptr); }
-    InterruptToStop(const InterruptToStop&) = delete;
-    InterruptToStop& operator=(const InterruptToStop&) = delete;
-
-private:
-    struct sigaction old_ {};
-};
 
 }  // namespace
 
@@ -43,7 +28,7 @@ RecoverySummary recover_found_files(const std::string& dir,
 
     cdr::RecoveryState& state = cdr::process_recovery_state();
     state.set(cdr::kRecoveryRunning);
-    InterruptToStop guard;
+    SigintScope guard(on_interrupt);
 
     uint64_t total = 0;
     for (const auto* d : disks) total += count_checked_items(*d);
