@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "platform/local_time.h"
+#include "test_support/cli_run.h"
+#include "test_support/files.h"
 
 namespace {
 
@@ -21,22 +23,12 @@ namespace fs = std::filesystem;
 const std::string kCli = QUEN_BINARY_DIR "/src/app/quenfora-cli";
 const std::string kSample = QUEN_BINARY_DIR "/tools/make-sample-phone/make-sample-phone";
 
-std::string quoted(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using quen::test_support::read_file;
+using quen::test_support::shell_quote;
 
 // Runs a shell command line; stdout and the exit code.
 std::pair<std::string, int> run(const std::string& cmd) {
-    std::string out;
-    FILE* p = popen((cmd + " 2>/dev/null").c_str(), "r");
-    if (!p) return {"", -1};
-    char buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int status = pclose(p);
-    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+    return quen::test_support::run_command(cmd + " 2>/dev/null");
 }
 
 std::vector<std::string> items(const std::string& list) {
@@ -78,7 +70,7 @@ protected:
                                              std::to_string(::getpid()));
         fs::remove_all(root_);
         fs::create_directories(root_ / "backup");
-        const auto [out, rc] = run(quoted(kSample) + " --variant " + GetParam() + " " + quoted((root_ / "work").string()));
+        const auto [out, rc] = run(shell_quote(kSample) + " --variant " + GetParam() + " " + shell_quote((root_ / "work").string()));
         ASSERT_EQ(rc, 0) << out;
         // The backup copies are plain copies of the database files alone.
         for (const char* name : {"contacts2.db", "mmssms.db"})
@@ -90,22 +82,11 @@ protected:
     }
     void TearDown() override { fs::remove_all(root_); }
 
-    static std::string read_file(const fs::path& p) {
-        FILE* f = std::fopen(p.c_str(), "rb");
-        std::string s;
-        if (!f) return s;
-        char buf[65536];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-        std::fclose(f);
-        return s;
-    }
-
     std::string args() const {
-        return " read --contacts " + quoted((root_ / "work/contacts2.db").string()) + " --contacts-backup " +
-               quoted((root_ / "backup/contacts2.db").string()) + " --messages " +
-               quoted((root_ / "work/mmssms.db").string()) + " --messages-backup " +
-               quoted((root_ / "backup/mmssms.db").string());
+        return " read --contacts " + shell_quote((root_ / "work/contacts2.db").string()) + " --contacts-backup " +
+               shell_quote((root_ / "backup/contacts2.db").string()) + " --messages " +
+               shell_quote((root_ / "work/mmssms.db").string()) + " --messages-backup " +
+               shell_quote((root_ / "backup/mmssms.db").string());
     }
 
     fs::path root_;
@@ -120,7 +101,7 @@ TEST_P(CliRead, JsonHasEveryLiveAndRecoverableDeletedRowOnce) {
             before[e.path()] = read_file(e.path());
     ASSERT_GE(before.size(), 2u);
 
-    const auto [out, rc] = run(quoted(kCli) + " --quiet" + args() + " --json");
+    const auto [out, rc] = run(shell_quote(kCli) + " --quiet" + args() + " --json");
     ASSERT_EQ(rc, 0);
     rapidjson::Document doc;
     ASSERT_FALSE(doc.Parse(out.c_str()).HasParseError()) << out.substr(0, 200);
@@ -211,8 +192,8 @@ TEST_P(CliRead, JsonHasEveryLiveAndRecoverableDeletedRowOnce) {
 
 TEST_P(CliRead, TextListsCountsThenOneLinePerRecord) {
     if (std::string(GetParam()) != "journal") GTEST_SKIP() << "the layout does not change the listing";
-    const auto [json, rc1] = run(quoted(kCli) + " --quiet" + args() + " --json");
-    const auto [text, rc2] = run(quoted(kCli) + " --quiet" + args());
+    const auto [json, rc1] = run(shell_quote(kCli) + " --quiet" + args() + " --json");
+    const auto [text, rc2] = run(shell_quote(kCli) + " --quiet" + args());
     ASSERT_EQ(rc1, 0);
     ASSERT_EQ(rc2, 0);
     rapidjson::Document doc;
@@ -240,13 +221,13 @@ TEST_P(CliRead, TextListsCountsThenOneLinePerRecord) {
 INSTANTIATE_TEST_SUITE_P(Variants, CliRead, ::testing::Values("journal", "wal", "kitkat"));
 
 TEST(CliReadUsage, NoFilesGivesEmptyListsAndMissingFileIsUsageError) {
-    const auto [out, rc] = run(quoted(kCli) + " --quiet read --json");
+    const auto [out, rc] = run(shell_quote(kCli) + " --quiet read --json");
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(out, "{\"contacts\":[],\"threads\":[]}\n");
-    const auto [text, rc2] = run(quoted(kCli) + " --quiet read");
+    const auto [text, rc2] = run(shell_quote(kCli) + " --quiet read");
     EXPECT_EQ(rc2, 0);
     EXPECT_EQ(text, "Contacts: 0 (0 deleted)\nThreads: 0 (0 deleted)\nMessages: 0 (0 deleted)\n");
-    EXPECT_EQ(run(quoted(kCli) + " read --messages /nonexistent/mmssms.db").second, 2);
+    EXPECT_EQ(run(shell_quote(kCli) + " read --messages /nonexistent/mmssms.db").second, 2);
 }
 
 }  // namespace

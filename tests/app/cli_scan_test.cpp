@@ -14,32 +14,20 @@
 #include <string>
 #include <vector>
 
+#include "test_support/cli_run.h"
+#include "test_support/files.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 const std::string kCli = QUEN_BINARY_DIR "/src/app/quenfora-cli";
 const std::string kCard = QUEN_BINARY_DIR "/tools/make-sample-card/make-sample-card";
 
-std::string shell_quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
+using quen::test_support::read_file;
+using quen::test_support::shell_quote;
 
 std::pair<std::string, int> run(const std::string& cmd) {
-    std::string out;
-    FILE* p = popen(("sh -c " + shell_quote(cmd) + " 2>/dev/null").c_str(), "r");
-    if (!p) return {"", -1};
-    char buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    const int status = pclose(p);
-    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
-}
-
-std::string read_file(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return quen::test_support::run_command("sh -c " + shell_quote(cmd) + " 2>/dev/null");
 }
 
 class CliScan : public ::testing::Test {

@@ -19,6 +19,7 @@
 #include "cdr/scan_job_domain.h"
 #include "platform/queue_sink.h"
 #include "sample_card.h"
+#include "test_support/files.h"
 
 namespace fs = std::filesystem;
 using namespace quen;
@@ -27,34 +28,13 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/quen-scanjob-XXXXXX";
-        path_ = ::mkdtemp(tmpl);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    std::string file(const std::string& name, const std::vector<uint8_t>& content) const {
-        std::string p = path_ + "/" + name;
-        std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char*>(content.data()), static_cast<std::streamsize>(content.size()));
-        return p;
-    }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
+using quen::test_support::read_bytes;
+using quen::test_support::TempDir;
 
 std::vector<uint8_t> pattern_bytes(size_t n, uint8_t seed) {
     std::vector<uint8_t> b(n);
     for (size_t i = 0; i < n; ++i) b[i] = static_cast<uint8_t>(i * 7 + seed + (i >> 9));
     return b;
-}
-
-std::vector<uint8_t> read_file(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
 // A slow disk: with the gate closed every chunk waits until the test lets it
@@ -124,7 +104,7 @@ private:
 
 // Two removable images and a fixed disk that must not be scanned.
 struct Fixture {
-    TempDir dir;
+    TempDir dir{"quen-scanjob"};
     QueueSink sink;
     std::vector<ScanEvent> events;
     std::string img1, img2;
@@ -361,7 +341,7 @@ TEST(ScanJobEvents, ReloadFreesTheTreeAndAllowsANewScan) {
 }
 
 TEST(CopyWorker, SamePreviewTwiceCopiesOnceAndOutlivesTheTree) {
-    TempDir dir;
+    TempDir dir("quen-scanjob");
     const auto content = pattern_bytes(300 * 1024, 9);
     auto root = make_root();
     CdrNode* disk = cdr_add_image(*root, dir.file("card.img", content));
@@ -389,15 +369,15 @@ TEST(CopyWorker, SamePreviewTwiceCopiesOnceAndOutlivesTheTree) {
     ASSERT_TRUE(sink.pump_until([&](const Message& m) { redraws += m.id == WM_PREVIEW_REDRAW; },
                                 [&] { return redraws == 3; }, 20s));
     EXPECT_EQ(domain.copies_made(), 2u);
-    EXPECT_EQ(read_file(a), std::vector<uint8_t>(content.begin() + 1536, content.begin() + 1536 + 200000));
-    EXPECT_EQ(read_file(b), std::vector<uint8_t>(content.begin() + 10247, content.begin() + 10247 + 1000));
+    EXPECT_EQ(read_bytes(a), std::vector<uint8_t>(content.begin() + 1536, content.begin() + 1536 + 200000));
+    EXPECT_EQ(read_bytes(b), std::vector<uint8_t>(content.begin() + 10247, content.begin() + 10247 + 1000));
 }
 
 TEST(ScanJobSampleCard, FoundFilesCopyOutByteForByte) {
     quen::sample::Card card;
     std::string error;
     ASSERT_TRUE(quen::sample::make_sample_card(64 * quen::sample::kMiB, 11, card, error)) << error;
-    TempDir dir;
+    TempDir dir("quen-scanjob");
     const std::string img = dir.file("sample.img", card.image);
 
     QueueSink sink;
@@ -437,7 +417,7 @@ TEST(ScanJobSampleCard, FoundFilesCopyOutByteForByte) {
             CopyResult r = cdr_copy_out(*item.file, out, job.disks()[0]->copy_fd(), {}, buffer);
             ASSERT_TRUE(r.ok()) << e.name;
             EXPECT_EQ(r.written, e.size);
-            EXPECT_TRUE(read_file(out) == std::vector<uint8_t>(card.image.begin() + static_cast<long>(e.offset),
+            EXPECT_TRUE(read_bytes(out) == std::vector<uint8_t>(card.image.begin() + static_cast<long>(e.offset),
                                                                card.image.begin() + static_cast<long>(e.offset + e.size)))
                 << e.name;
             fs::remove(out);

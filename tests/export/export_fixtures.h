@@ -5,10 +5,10 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "records/record_model.h"
+#include "test_support/files.h"
 
 namespace quen::testing {
 
@@ -38,12 +38,7 @@ private:
     std::filesystem::path path_;
 };
 
-inline std::string read_file(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using test_support::read_file;
 
 inline void write_file(const std::filesystem::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -13,6 +13,7 @@
 #include "cdr/cdr_image.h"
 #include "cdr/copy_out.h"
 #include "export/found_file_writer.h"
+#include "test_support/files.h"
 
 namespace fs = std::filesystem;
 using namespace quen;
@@ -20,27 +21,12 @@ using namespace quen::cdr;
 
 namespace {
 
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/quen-writer-XXXXXX";
-        path_ = ::mkdtemp(tmpl);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
-std::vector<uint8_t> read_file(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
+using quen::test_support::read_bytes;
+using quen::test_support::TempDir;
 
 // A disk image whose byte i is a function of i, so every slice is recognisable.
 struct Disk {
-    TempDir dir;
+    TempDir dir{"quen-writer"};
     std::vector<uint8_t> bytes;
     std::unique_ptr<CdrNode> root = make_root();
     CdrNode* disk = nullptr;
@@ -79,7 +65,7 @@ TEST(CopyOut, UnalignedStartTakesTheRestOfItsSectorThenTheNextRead) {
     CopyResult r = cdr_copy_out(f, out, d.disk->copy_fd(), calls.fn(), buf);
     EXPECT_TRUE(r.ok());
     EXPECT_EQ(r.written, 100u);
-    EXPECT_EQ(read_file(out), d.slice(1000, 100));
+    EXPECT_EQ(read_bytes(out), d.slice(1000, 100));
     // 24 bytes (1,000..1,023) from the sector at 512, the other 76 from the next read.
     EXPECT_EQ(calls.seen, (std::vector<std::pair<uint64_t, uint64_t>>{{100, 24}, {100, 100}}));
 
@@ -88,7 +74,7 @@ TEST(CopyOut, UnalignedStartTakesTheRestOfItsSectorThenTheNextRead) {
     f.size = 10;
     calls.seen.clear();
     EXPECT_TRUE(cdr_copy_out(f, out, d.disk->copy_fd(), calls.fn(), buf).ok());
-    EXPECT_EQ(read_file(out), d.slice(513, 10));
+    EXPECT_EQ(read_bytes(out), d.slice(513, 10));
     EXPECT_EQ(calls.seen.size(), 1u);
 }
 
@@ -103,7 +89,7 @@ TEST(CopyOut, LargeFileTakesMiBUnitsTheLastCut) {
     const std::string out = d.dir.path() + "/big";
     CopyResult r = cdr_copy_out(f, out, d.disk->copy_fd(), calls.fn(), buf);
     ASSERT_TRUE(r.ok());
-    EXPECT_EQ(read_file(out), d.slice(2048, size));
+    EXPECT_EQ(read_bytes(out), d.slice(2048, size));
     const uint64_t M = 1024 * 1024;
     EXPECT_EQ(calls.seen, (std::vector<std::pair<uint64_t, uint64_t>>{{size, M}, {size, 2 * M}, {size, 3 * M}, {size, size}}));
 }
@@ -117,7 +103,7 @@ TEST(CopyOut, ShortDiskStopAndUncreatableFileAreNotSuccess) {
     const std::string out = d.dir.path() + "/short";
     CopyResult r = cdr_copy_out(f, out, d.disk->copy_fd(), {}, buf);
     EXPECT_EQ(r.status, CopyStatus::ReadShort);
-    EXPECT_EQ(read_file(out), d.slice(3072, 1024)) << "the partial file stays";
+    EXPECT_EQ(read_bytes(out), d.slice(3072, 1024)) << "the partial file stays";
 
     f.offset = 0;
     f.size = 4096;
@@ -168,8 +154,8 @@ TEST(FoundFileWriter, LayoutCheckedItemsAndDoneCounter) {
     EXPECT_TRUE(r.failed.empty());
     EXPECT_FALSE(r.cancelled);
     EXPECT_EQ(done.load(), 7u);
-    EXPECT_EQ(read_file(job.destination + "/jpg/2.jpg"), d.slice(1024, 3000));
-    EXPECT_EQ(read_file(job.destination + "/jpg/40.jpg"), d.slice(20480, 500));
+    EXPECT_EQ(read_bytes(job.destination + "/jpg/2.jpg"), d.slice(1024, 3000));
+    EXPECT_EQ(read_bytes(job.destination + "/jpg/40.jpg"), d.slice(20480, 500));
     EXPECT_FALSE(fs::exists(job.destination + "/jpg/20.jpg"));
     EXPECT_FALSE(fs::exists(job.destination + "/png")) << "all unchecked: no folder";
     EXPECT_FALSE(fs::exists(job.destination + "/gif"));
@@ -203,7 +189,7 @@ TEST(FoundFileWriter, CancelledRecoveryKeepsWhatWasWritten) {
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.written, 1u);
     EXPECT_EQ(done.load(), 1u);
-    EXPECT_EQ(read_file(job.destination + "/jpg/2.jpg"), d.slice(1024, 3000));
+    EXPECT_EQ(read_bytes(job.destination + "/jpg/2.jpg"), d.slice(1024, 3000));
     EXPECT_FALSE(fs::exists(job.destination + "/jpg/20.jpg"));
     EXPECT_FALSE(fs::exists(job.destination + "/png"));
 }
@@ -243,7 +229,7 @@ TEST(FoundFileWriter, WriteFailureIsCountedAndReported) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(fs::file_size(job.destination + "/jpg/20.jpg"), 4000u) << "cut short by the limit";
-    EXPECT_EQ(read_file(job.destination + "/jpg/60.jpg"), d.slice(30720, 100));
+    EXPECT_EQ(read_bytes(job.destination + "/jpg/60.jpg"), d.slice(30720, 100));
 }
 
 }  // namespace

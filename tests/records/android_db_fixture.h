@@ -5,11 +5,11 @@
 #include <sqlite3.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <stdexcept>
 #include <string>
+
+#include "test_support/files.h"
 
 namespace quen::test {
 
@@ -22,10 +22,7 @@ inline std::filesystem::path fresh_dir(const std::string& tag) {
     return dir;
 }
 
-inline std::string file_bytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+inline std::string file_bytes(const std::filesystem::path& p) { return test_support::read_file(p); }
 
 class TestDb {
 public:

@@ -3,13 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <algorithm>
 #include <map>
-#include <random>
 #include <set>
 
+#include "records/android_db_fixture.h"
 #include "records/free_space_scan.h"
 #include "records/record_model.h"
 #include "sample_phone.h"
@@ -21,18 +19,10 @@ namespace fs = std::filesystem;
 using sample_phone::Sample;
 using sample_phone::Variant;
 
-fs::path fresh_folder(const std::string& tag) {
-    static std::mt19937_64 rng{std::random_device{}()};
-    fs::path dir = fs::temp_directory_path() / ("quen_fs_" + tag + "_" + std::to_string(rng() % 1000000000ULL));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+// A fresh folder "quen_fs_<tag>_<n>" under the temp folder.
+fs::path fresh_folder(const std::string& tag) { return test::fresh_dir("fs_" + tag); }
 
-std::string bytes_of(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::file_bytes;
 
 class GeneratedPhone : public ::testing::TestWithParam<Variant> {
 protected:
@@ -159,7 +149,7 @@ TEST_P(GeneratedPhone, ScanLeavesTheDatabaseAndItsLogByteForByte) {
                                             "contacts2.db-journal", "mmssms.db-journal"};
     std::map<std::string, std::string> before;
     for (const auto& n : names)
-        if (fs::exists(dir_ / n)) before[n] = bytes_of(dir_ / n);
+        if (fs::exists(dir_ / n)) before[n] = file_bytes(dir_ / n);
     if (GetParam() == Variant::Wal) {
         ASSERT_GT(before["mmssms.db-wal"].size(), 0u);
         ASSERT_GT(before["contacts2.db-wal"].size(), 0u);
@@ -170,7 +160,7 @@ TEST_P(GeneratedPhone, ScanLeavesTheDatabaseAndItsLogByteForByte) {
     scan_free_space(FreeSpaceMode::Messages, sample_.messages_path, threads);
     for (const auto& [n, bytes] : before) {
         ASSERT_TRUE(fs::exists(dir_ / n)) << n << " was deleted";
-        EXPECT_TRUE(bytes_of(dir_ / n) == bytes) << n << " changed";
+        EXPECT_TRUE(file_bytes(dir_ / n) == bytes) << n << " changed";
     }
 }
 

@@ -1,11 +1,10 @@
 // quenfora-cli update-check, run as a program against a local server.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "test_support/cli_run.h"
 #include "update/local_http_server.h"
 #include "update/update_test_support.h"
 
@@ -26,14 +25,8 @@ struct CliRun {
 };
 
 CliRun run_cli(const std::string& args) {
-    CliRun r;
-    std::FILE* p = ::popen((kCli + " " + args + " 2>/dev/null").c_str(), "r");
-    if (!p) return r;
-    char buf[512];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    auto [out, code] = test_support::run_command(kCli + " " + args + " 2>/dev/null");
+    return {out, code};
 }
 
 CliRun run_against(const Reply& reply, const std::string& options) {
