@@ -15,6 +15,15 @@
 
 namespace quen::cdr::test {
 
+// Where run_extractor puts the buffer on the device unless told otherwise.
+inline constexpr uint64_t kBufferAt = 1u << 20;
+
+// The bytes followed by `zeros` zero bytes, as a file lies on a wiped card.
+inline std::vector<uint8_t> padded(std::vector<uint8_t> b, size_t zeros = 4096) {
+    b.resize(b.size() + zeros, 0);
+    return b;
+}
+
 struct Recorded {
     std::string extension;
     uint64_t offset;
@@ -64,7 +73,7 @@ struct ExtractRun {
 // in a fresh allocation (so that a read outside them is caught by the address
 // sanitizer). The buffer lies at device offset `k`.
 inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t size, size_t before = 0,
-                                uint64_t k = 1u << 20) {
+                                uint64_t k = kBufferAt) {
     ExtractRun out;
     const ExtractFn fn = find_extractor(spec.type);
     if (!fn) {
@@ -94,7 +103,7 @@ inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t si
 }
 
 inline ExtractRun run_extractor(SearchSpec& spec, const std::vector<uint8_t>& bytes, size_t before = 0,
-                                uint64_t k = 1u << 20) {
+                                uint64_t k = kBufferAt) {
     return run_extractor(spec, bytes.data(), bytes.size(), before, k);
 }
 

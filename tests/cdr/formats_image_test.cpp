@@ -8,15 +8,11 @@ namespace quen::cdr {
 namespace {
 
 using sample::Bytes;
+using test::padded;
 using test::run_extractor;
 using test::spec_named;
 
-Bytes padded(Bytes b, size_t zeros = 4096) {
-    b.resize(b.size() + zeros, 0);
-    return b;
-}
-
-constexpr uint64_t K = 1u << 20;
+constexpr uint64_t K = test::kBufferAt;
 
 TEST(JpegExtractor, RecordsUpToTheEndMarkerOnlyWithTablesBeforeTheImage) {
     sample::Rng rng(1);
