@@ -10,6 +10,7 @@
 #include "cdr/carve_options.h"
 #include "cdr/carve_reader.h"
 #include "cdr/carve_search.h"
+#include "cdr/spec_from_row.h"
 
 namespace quen::cdr {
 
@@ -45,17 +46,7 @@ void init_state(CarveState& st, const std::vector<std::string>& args, CdrNode& n
 // One SearchSpec per row; its file-type node becomes the last child
 // of the scanned node, so a type that finds nothing still has its node.
 void set_up(CarveState& st, const FormatRow& row) {
-    SearchSpec s;
-    s.extension = row.extension;
-    s.type = row.type;
-    s.max_length = row.max_length;
-    s.case_sensitive = row.case_sensitive;
-    s.header = Pattern(row.header, row.case_sensitive);
-    s.footer = Pattern(row.footer, row.case_sensitive);
-    for (const auto& m : row.markers) {
-        if (s.markers.size() == kMaxMarkers) break;
-        s.markers.emplace_back(m, row.case_sensitive);
-    }
+    SearchSpec s = spec_from_row(row);
     s.type_node = st.node->add_child(CdrKind::FileType, s.extension);
     st.specs.push_back(std::move(s));
 }

@@ -12,6 +12,7 @@
 #include "cdr/extractor.h"
 #include "cdr/formats/format_table.h"
 #include "cdr/search_spec.h"
+#include "cdr/spec_from_row.h"
 
 namespace quen::cdr::test {
 
@@ -30,17 +31,8 @@ struct Recorded {
     uint64_t size;
 };
 
-inline SearchSpec spec_from(const FormatRow& row) {
-    SearchSpec s;
-    s.extension = row.extension;
-    s.type = row.type;
-    s.max_length = row.max_length;
-    s.case_sensitive = row.case_sensitive;
-    s.header = Pattern(row.header, row.case_sensitive);
-    s.footer = Pattern(row.footer, row.case_sensitive);
-    for (const auto& m : row.markers) s.markers.emplace_back(m, row.case_sensitive);
-    return s;
-}
+// The SearchSpec the engine sets up for a row.
+inline SearchSpec spec_from(const FormatRow& row) { return spec_from_row(row); }
 
 // The SearchSpec of a -t name (one row), e.g. "jpg", "doc", "wav".
 inline SearchSpec spec_named(const std::string& name) { return spec_from(formats_for_name(name).at(0)); }
