@@ -6,32 +6,25 @@
 #include <filesystem>
 #include <memory>
 
+#include "records/sqlite_handles.h"
+
 namespace quen {
 
 namespace {
 
-struct DbCloser {
-    void operator()(sqlite3* db) const { sqlite3_close(db); }
-};
-struct StmtFinalizer {
-    void operator()(sqlite3_stmt* s) const { sqlite3_finalize(s); }
-};
-using DbHandle = std::unique_ptr<sqlite3, DbCloser>;
-using StmtHandle = std::unique_ptr<sqlite3_stmt, StmtFinalizer>;
-
-StmtHandle prepare(sqlite3* db, const char* sql) {
+SqliteStmt prepare(sqlite3* db, const char* sql) {
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, sql, static_cast<int>(std::strlen(sql)), &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
         return nullptr;
     }
-    return StmtHandle(stmt);
+    return SqliteStmt(stmt);
 }
 
 // Root page from sqlite_master; every column of every row is read, the last
 // value wins. 0 when there is none or it is not a valid page number.
 uint32_t query_root_page(sqlite3* db, const char* sql) {
-    StmtHandle stmt = prepare(db, sql);
+    SqliteStmt stmt = prepare(db, sql);
     if (!stmt) return 0;
     int64_t root = 0;
     while (sqlite3_step(stmt.get()) == SQLITE_ROW) {
@@ -76,7 +69,7 @@ std::optional<FreeSpaceLayout> probe_table(FreeSpaceMode mode, const std::string
     // file and delete it when it closes, changing the copy before the raw
     // read and losing what only the log held.
     int rc = sqlite3_open_v2(path.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr);
-    DbHandle db(raw);
+    SqliteDb db(raw);
     if (rc != SQLITE_OK) return std::nullopt;
 
     FreeSpaceLayout layout;
@@ -91,7 +84,7 @@ std::optional<FreeSpaceLayout> probe_table(FreeSpaceMode mode, const std::string
             db.get(), "SELECT rootpage from sqlite_master where type='table' and name='sms'");
     }
 
-    StmtHandle stmt = prepare(db.get(), contacts ? "SELECT * from data" : "SELECT * from sms");
+    SqliteStmt stmt = prepare(db.get(), contacts ? "SELECT * from data" : "SELECT * from sms");
     if (stmt) locate_columns(stmt.get(), layout);
     stmt.reset();
     db.reset();

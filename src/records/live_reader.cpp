@@ -9,19 +9,11 @@
 #include <string_view>
 
 #include "records/record_model.h"
+#include "records/sqlite_handles.h"
 
 namespace quen {
 
 namespace {
-
-struct DbClose {
-    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
-};
-struct StmtFinalize {
-    void operator()(sqlite3_stmt* st) const { sqlite3_finalize(st); }
-};
-using Db = std::unique_ptr<sqlite3, DbClose>;
-using Stmt = std::unique_ptr<sqlite3_stmt, StmtFinalize>;
 
 // The path as a "file:" URI: every byte outside the unreserved set is
 // percent-encoded, so "?", "#" and "%" in folder names cannot be read as URI
@@ -57,11 +49,11 @@ void limit_db(sqlite3* db) {
 // (or, when that cannot be opened, through private memory). `immutable` skips
 // locking and every companion file: the last resort, as it sees the main
 // file alone.
-Db open_read_only(const std::string& path, bool immutable) {
+SqliteDb open_read_only(const std::string& path, bool immutable) {
     sqlite3* raw = nullptr;
     const std::string uri = file_uri(path, immutable ? "mode=ro&immutable=1" : "mode=ro");
     const int rc = sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
-    Db db(raw);
+    SqliteDb db(raw);
     if (rc != SQLITE_OK) return nullptr;
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     limit_db(db.get());
@@ -95,12 +87,12 @@ public:
     PrivateCopy(const PrivateCopy&) = delete;
     PrivateCopy& operator=(const PrivateCopy&) = delete;
 
-    Db open() const {
+    SqliteDb open() const {
         if (path_.empty()) return nullptr;
         sqlite3* raw = nullptr;
         const std::string uri = file_uri(path_, "mode=rw");
         const int rc = sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_URI, nullptr);
-        Db db(raw);
+        SqliteDb db(raw);
         if (rc != SQLITE_OK) return nullptr;
         limit_db(db.get());
         return db;
@@ -157,7 +149,7 @@ int check_plain_table(sqlite3* db, const char* name, bool& plain) {
     plain = false;
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(db, "SELECT type, sql FROM sqlite_master WHERE name = ?1 COLLATE NOCASE", -1, &raw, nullptr);
-    Stmt st(raw);
+    SqliteStmt st(raw);
     if (rc != SQLITE_OK || !st) return rc == SQLITE_OK ? SQLITE_ERROR : rc;
     sqlite3_bind_text(st.get(), 1, name, -1, SQLITE_STATIC);
     bool other = false;
@@ -186,7 +178,7 @@ int each_row(sqlite3* db, const char* table, Prepare&& prepare, Row&& row) {
     const std::string sql = std::string("SELECT * FROM \"") + table + "\"";
     sqlite3_stmt* raw = nullptr;
     int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
-    Stmt st(raw);
+    SqliteStmt st(raw);
     if (rc != SQLITE_OK || !st) return rc == SQLITE_OK ? SQLITE_ERROR : rc;
     if (!prepare(st.get())) return SQLITE_DONE;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) row(st.get());
@@ -209,7 +201,7 @@ Result read_with_fallback(const std::string& path, ReadFn&& read) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         out = Result{};
         std::unique_ptr<PrivateCopy> copy;
-        Db db;
+        SqliteDb db;
         if (attempt == 1) {
             copy = std::make_unique<PrivateCopy>(path);
             db = copy->open();
