@@ -1,6 +1,5 @@
 #include "records/free_space_walk.h"
 
-#include <utility>
 #include <vector>
 
 #include "records/free_space_btree.h"
@@ -19,20 +18,14 @@ void for_each_free_region(const std::string& path, const FreeSpaceLayout& layout
 
     const std::vector<uint32_t> leaves = collect_leaf_pages(file, layout.root_page);
 
-    // Freeblock chains of the pages that have one, in ascending page order.
-    std::vector<std::pair<uint32_t, std::vector<uint16_t>>> chains;
+    // Freeblocks of every leaf page first (ascending pages, each in chain
+    // order), then the gaps; each page's chain is visited as soon as it is read.
     std::vector<uint8_t> page;
+    std::span<const uint8_t> bytes;
     for (uint32_t number : leaves) {
         if (!file.read_page(number, page)) continue;
-        std::vector<uint16_t> chain = freeblock_chain(page);
-        if (!chain.empty()) chains.emplace_back(number, std::move(chain));
-    }
-
-    std::span<const uint8_t> bytes;
-    for (const auto& [number, chain] : chains) {
-        if (!file.read_page(number, page)) continue;
         bytes = page;
-        for (uint16_t offset : chain)
+        for (uint16_t offset : freeblock_chain(bytes))
             if (auto r = freeblock_region(bytes, offset, layout.mode))
                 visit(bytes.subspan(r->start, r->length));
     }

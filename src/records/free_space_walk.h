@@ -14,7 +14,7 @@ using FreeRegionVisitor = std::function<void(std::span<const uint8_t> region)>;
 
 // Reads the page size from the header of `path`, opens it read-only as raw
 // bytes, collects the leaf pages of the table rooted at `layout.root_page`
-// (ascending) and their freeblock chains, then hands `visit` the content of
+// (ascending), then hands `visit` the content of
 // every freeblock - pages in ascending order, each page's freeblocks in chain
 // order - and after that the unallocated gap of every leaf page in ascending
 // order. Nothing is visited when the file cannot be read or its page size is
