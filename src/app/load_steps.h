@@ -7,7 +7,7 @@
 
 namespace quen::cli {
 
-// "3/8 contacts: free space of the work copy"; an unknown step still gives
+// "3/8 contacts: free space of the work copy scanned"; an unknown step still gives
 // "n/total".
 std::string load_step_text(WParam step, LParam total);
 
