@@ -54,6 +54,7 @@ int main(int argc, char** argv) {
         }
         std::ofstream out(image, std::ios::binary);
         out.write(reinterpret_cast<const char*>(card.image.data()), static_cast<std::streamsize>(card.image.size()));
+        out.close();  // a write that fails only on the final flush is caught too
         if (!out) {
             std::cerr << "make-sample-card: cannot write " << image << "\n";
             return 1;
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
     }
     std::ofstream list(expected);
     list << quen::sample::expected_json(image, files);
+    list.close();
     if (!list) {
         std::cerr << "make-sample-card: cannot write " << expected << "\n";
         return 1;

@@ -406,7 +406,7 @@ bool write_extractor_seeds(const std::string& dir, std::string& error) {
         out.resize(out.size() + 64, 0);
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen((dir + "/" + file + ".bin").c_str(), "wb"),
                                                           std::fclose);
-        return f && std::fwrite(out.data(), 1, out.size(), f.get()) == out.size();
+        return f && std::fwrite(out.data(), 1, out.size(), f.get()) == out.size() && std::fflush(f.get()) == 0;
     };
     Rng r(2026);
     Bytes cpp{'/', '/', ' ', 'x', '\n'};
