@@ -21,9 +21,7 @@ RowTable contact_rows(const ContactList& contacts) {
 ReportStatus export_contacts(const ContactExport& job) {
     if (job.contacts.empty()) return ReportStatus::Nothing;
     const std::string data = serialize_row_table(contact_rows(job.contacts));
-    const std::string template_path =
-        job.template_path.empty() ? default_template_path() : job.template_path;
-    return write_report_page("Contacts", template_path, job.destination + "/Contacts.html", data);
+    return write_report_page("Contacts", template_or_default(job.template_path), job.destination + "/Contacts.html", data);
 }
 
 }  // namespace quen

@@ -22,9 +22,7 @@ RowTable message_rows(const ThreadList& threads) {
 ReportStatus export_messages(const MessageExport& job) {
     if (job.threads.empty()) return ReportStatus::Nothing;
     const std::string data = serialize_row_table(message_rows(job.threads));
-    const std::string template_path =
-        job.template_path.empty() ? default_template_path() : job.template_path;
-    return write_report_page("Messages", template_path, job.destination + "/Messages.html", data);
+    return write_report_page("Messages", template_or_default(job.template_path), job.destination + "/Messages.html", data);
 }
 
 }  // namespace quen

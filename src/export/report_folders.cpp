@@ -72,8 +72,7 @@ PhoneReports write_phone_reports(const std::string& out_dir, const ContactList& 
         result.error = "no output folder given";
         return result;
     }
-    const std::string page_template =
-        template_path.empty() ? default_template_path() : template_path;
+    const std::string page_template = template_or_default(template_path);
     std::error_code ec;
     if (page_template.empty() || !std::filesystem::is_regular_file(page_template, ec)) {
         result.error = "cannot read the template page " +

@@ -69,6 +69,10 @@ std::string default_template_path() {
     return folder + "/" + std::string(kTemplateName);
 }
 
+std::string template_or_default(const std::string& template_path) {
+    return template_path.empty() ? default_template_path() : template_path;
+}
+
 bool build_report_page(std::string_view template_text, std::string_view title,
                        std::string_view data, std::string& page) {
     page.clear();

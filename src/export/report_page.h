@@ -25,6 +25,9 @@ enum class ReportStatus {
 // "template.html" in the program's folder; empty when the folder is unknown.
 std::string default_template_path();
 
+// `template_path`, or default_template_path() when it is empty.
+std::string template_or_default(const std::string& template_path);
+
 // The page text from the template text: line ends read as the platform's text
 // mode reads them (CR LF becomes LF), the first kDataMarker replaced with
 // "var data = " + data + ";", then the first kTitleMarker of the result
