@@ -40,8 +40,7 @@ void ScanJob::enumeration_thread() {
 }
 
 void ScanJob::on_disks_listed() {
-    if (enum_thread_.joinable()) enum_thread_.join();
-    if (scan_thread_.joinable()) scan_thread_.join();
+    join_threads();
     current_ = 0;
     disks_.clear();
     nodes_.clear();
