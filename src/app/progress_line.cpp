@@ -25,6 +25,9 @@ void ProgressLine::step(const std::string& text) { draw(text); }
 
 void ProgressLine::bytes(uint64_t done, uint64_t total, const std::string& label) {
     if (quiet_) return;
+    // A count past the total (a device that grew, a read that ran over) is
+    // shown as 100%: the bar is never wider than its frame.
+    if (done > total) done = total;
     const int percent = total ? static_cast<int>(done * 100 / total) : 100;
     if (!tty_ && percent == last_percent_) return;
     last_percent_ = percent;
