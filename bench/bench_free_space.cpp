@@ -55,12 +55,12 @@ double best_of(int runs, F&& f) {
 
 void bench_file(const std::string& path) {
     const bool contacts = path.find("contacts2.db") != std::string::npos;
-    const quen::FreeSpaceMode mode = contacts ? quen::FreeSpaceMode::Contacts : quen::FreeSpaceMode::Messages;
+    const quen::records::FreeSpaceMode mode = contacts ? quen::records::FreeSpaceMode::Contacts : quen::records::FreeSpaceMode::Messages;
     const double mb = static_cast<double>(fs::file_size(path)) / 1e6;
 
     uint64_t free_bytes = 0, regions = 0;
-    if (auto layout = quen::probe_table(mode, path))
-        quen::for_each_free_region(path, *layout, [&](std::span<const uint8_t> r) {
+    if (auto layout = quen::records::probe_table(mode, path))
+        quen::records::for_each_free_region(path, *layout, [&](std::span<const uint8_t> r) {
             free_bytes += r.size();
             ++regions;
         });
@@ -70,15 +70,15 @@ void bench_file(const std::string& path) {
     size_t found = 0;
     const double scan_s = best_of(3, [&] {
         if (contacts) {
-            quen::ContactMap map;
-            quen::scan_free_space(mode, path, map);
+            quen::records::ContactMap map;
+            quen::records::scan_free_space(mode, path, map);
             found = 0;
             for (auto& [k, c] : map)
-                for (quen::FieldKind kind : {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11})
-                    found += quen::split_text_list(quen::contact_field(c, kind)).size();
+                for (quen::records::FieldKind kind : {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11})
+                    found += quen::records::split_text_list(quen::records::contact_field(c, kind)).size();
         } else {
-            quen::ThreadMap map;
-            quen::scan_free_space(mode, path, map);
+            quen::records::ThreadMap map;
+            quen::records::scan_free_space(mode, path, map);
             found = 0;
             for (const auto& [k, t] : map) found += t.messages.size();
         }
@@ -94,7 +94,7 @@ void bench_file(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    quen::ensure_mimetype_kind_table();
+    quen::records::ensure_mimetype_kind_table();
     std::vector<std::string> files(argv + 1, argv + argc);
     fs::path dir;
     if (files.empty()) {
@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
                     "and %zu deleted sms to rebuild\n",
                     o.seed, o.contacts, o.threads * o.messages_per_thread, seconds_since(t),
                     sample->deleted_values.size(), sample->deleted_messages.size());
-        for (const auto& [id, text] : sample->mimetypes) quen::mimetype_id_table()[id] = text;
+        for (const auto& [id, text] : sample->mimetypes) quen::records::mimetype_id_table()[id] = text;
         files = {sample->contacts_path, sample->messages_path};
     }
     for (const std::string& f : files) bench_file(f);

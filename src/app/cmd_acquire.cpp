@@ -18,9 +18,9 @@ Command add_acquire_command(CLI::App& app, const Globals& g) {
         "the two backup copies). Prints the state, then each work file with its size or \"absent\"");
     c.run = [&g]() {
         const HelperInterrupt interrupt;
-        const WorkFolder work = prepare_work_folder();
-        const DeviceState state = run_acquisition(AdbHelper{g.adb}, work);
-        std::printf("%s\n", device_state_name(state));
+        const phone::WorkFolder work = phone::prepare_work_folder();
+        const phone::DeviceState state = run_acquisition(phone::AdbHelper{g.adb}, work);
+        std::printf("%s\n", phone::device_state_name(state));
         for (const std::string& path : work.database_paths()) {
             std::error_code ec;
             const auto size = std::filesystem::file_size(path, ec);

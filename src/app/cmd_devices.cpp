@@ -12,8 +12,8 @@ Command add_devices_command(CLI::App& app, const Globals& g) {
     c.sub = app.add_subcommand("devices", "Start the adb server, list devices and print NoDevice, Ready or NotAuthorized");
     c.run = [&g]() {
         const HelperInterrupt interrupt;
-        const DeviceState state = adb_devices_state(AdbHelper{g.adb});
-        std::printf("%s\n", device_state_name(state));
+        const phone::DeviceState state = phone::adb_devices_state(phone::AdbHelper{g.adb});
+        std::printf("%s\n", phone::device_state_name(state));
         return static_cast<int>(kExitDone);
     };
     return c;

@@ -28,14 +28,14 @@ struct PhoneOptions {
 };
 
 // Why a state other than Ready ends the sequence, and what to do about it.
-const char* state_hint(DeviceState state) {
-    if (state == DeviceState::NotAuthorized)
+const char* state_hint(phone::DeviceState state) {
+    if (state == phone::DeviceState::NotAuthorized)
         return "the phone has not authorised this computer (or is offline): unlock it, answer the USB "
                "debugging prompt, then run again";
     return "no phone found: attach it by USB with USB debugging switched on (or check --adb)";
 }
 
-void write_json(DeviceState state, const PhoneScan& scan, const PhoneOptions& o, const PhoneReports* pages) {
+void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const PhoneOptions& o, const exports::PhoneReports* pages) {
     rapidjson::StringBuffer sb;
     rapidjson::Writer<rapidjson::StringBuffer> w(sb);
     w.StartObject();
@@ -59,14 +59,14 @@ int run_phone(const PhoneOptions& o, const Globals& g) {
     const HelperInterrupt interrupt;
     auto sink = std::make_shared<QueueSink>();
     sink->bind_receiver(std::this_thread::get_id());
-    auto scan = std::make_shared<PhoneScan>();
+    auto scan = std::make_shared<phone::PhoneScan>();
     scan->window = sink;
-    scan->helper = AdbHelper{g.adb};
-    scan->work = prepare_work_folder();
+    scan->helper = phone::AdbHelper{g.adb};
+    scan->work = phone::prepare_work_folder();
 
     ProgressLine progress(g.quiet);
     progress.step("listing devices and pulling the databases");
-    PhoneScanDriver driver(scan);
+    phone::PhoneScanDriver driver(scan);
     driver.start();
     // Every adb call is bounded and the readers end, so the job always ends.
     while (!driver.finished()) {
@@ -74,7 +74,7 @@ int run_phone(const PhoneOptions& o, const Globals& g) {
             [&](const Message& m) {
                 driver.handle(m);
                 if (m.id == WM_DEVICE_STATE)
-                    progress.step(std::string("phone: ") + device_state_name(static_cast<DeviceState>(m.wparam)));
+                    progress.step(std::string("phone: ") + phone::device_state_name(static_cast<phone::DeviceState>(m.wparam)));
                 else if (m.id == WM_LOAD_PROGRESS)
                     progress.step(load_step_text(m.wparam, m.lparam));
             },
@@ -82,32 +82,32 @@ int run_phone(const PhoneOptions& o, const Globals& g) {
     }
     progress.finish();
 
-    const auto state = static_cast<DeviceState>(driver.load_state());
-    const bool ready = state == DeviceState::Ready;
+    const auto state = static_cast<phone::DeviceState>(driver.load_state());
+    const bool ready = state == phone::DeviceState::Ready;
     if (!ready) std::fprintf(stderr, "quenfora-cli: %s\n", state_hint(state));
     else if (scan->contact_map.empty() && scan->thread_map.empty())
         std::fprintf(stderr, "quenfora-cli: no contact or message could be read: the phone needs root (su) for "
                              "its databases\n");
 
-    PhoneReports pages;
+    exports::PhoneReports pages;
     const bool write_pages = ready && !o.out.empty();
     if (write_pages) {
-        pages = write_phone_reports(o.out, scan->contact_list, scan->thread_list, {});
+        pages = exports::write_phone_reports(o.out, scan->contact_list, scan->thread_list, {});
         if (!pages.ok) std::fprintf(stderr, "quenfora-cli: %s\n", pages.error.c_str());
     }
 
     if (o.json) {
         write_json(state, *scan, o, write_pages ? &pages : nullptr);
     } else {
-        std::printf("%s\n", device_state_name(state));
+        std::printf("%s\n", phone::device_state_name(state));
         if (ready) print_records_text(stdout, scan->contact_list, scan->thread_list);
         for (const std::string* page : {&pages.contacts_page, &pages.messages_page})
             if (!page->empty()) std::printf("wrote %s\n", page->c_str());
     }
     // As when the window closes: the phone's databases do not stay behind in
     // the temporary folder once the records are out.
-    delete_work_files(scan->work);
-    remove_picture_folder(scan->work);
+    phone::delete_work_files(scan->work);
+    phone::remove_picture_folder(scan->work);
     if (std::fflush(stdout) != 0) return kExitFailed;
     if (!ready || (write_pages && !pages.ok)) return kExitFailed;
     return kExitDone;

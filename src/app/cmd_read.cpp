@@ -37,8 +37,8 @@ int run_read(const ReadOptions& o, const Globals& g) {
     warn_about_name(o.messages, "mmssms.db", "messages");
     warn_about_name(o.messages_backup, "mmssms.db", "messages");
 
-    ContactMap contacts;
-    ThreadMap threads;
+    records::ContactMap contacts;
+    records::ThreadMap threads;
     QueueSink sink;
     sink.bind_receiver(std::this_thread::get_id());
 
@@ -47,8 +47,8 @@ int run_read(const ReadOptions& o, const Globals& g) {
     bool failed = false;
     std::thread reader([&] {
         try {
-            read_contacts(o.contacts, o.contacts_backup, &sink, contacts);
-            read_messages(contacts, o.messages, o.messages_backup, threads, &sink);
+            records::read_contacts(o.contacts, o.contacts_backup, &sink, contacts);
+            records::read_messages(contacts, o.messages, o.messages_backup, threads, &sink);
         } catch (const std::exception& e) {  // out of memory on a huge file
             std::fprintf(stderr, "quenfora-cli: reading stopped: %s\n", e.what());
             failed = true;
@@ -69,8 +69,8 @@ int run_read(const ReadOptions& o, const Globals& g) {
     progress.finish();
     if (failed) return static_cast<int>(kExitFailed);
 
-    const ContactList contact_list = build_contact_list(contacts);
-    const ThreadList thread_list = build_thread_list(threads);
+    const records::ContactList contact_list = build_contact_list(contacts);
+    const records::ThreadList thread_list = build_thread_list(threads);
     if (o.json)
         std::printf("%s\n", records_json_document(contact_list, thread_list).c_str());
     else

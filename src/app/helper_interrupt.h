@@ -16,7 +16,7 @@ public:
 
 private:
     static void on_interrupt(int) {
-        kill_running_programs();
+        platform::kill_running_programs();
         _exit(kExitStopped);
     }
     SigintScope scope_;

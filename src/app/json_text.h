@@ -10,7 +10,7 @@ namespace quen::cli {
 
 template <typename Writer>
 void write_text(Writer& w, std::string_view bytes) {
-    const std::string clean = sanitize_utf8(bytes);
+    const std::string clean = platform::sanitize_utf8(bytes);
     w.String(clean.data(), static_cast<rapidjson::SizeType>(clean.size()));
 }
 

@@ -6,7 +6,7 @@
 
 namespace quen::cli {
 
-std::string records_json_document(const ContactList& contacts, const ThreadList& threads) {
+std::string records_json_document(const records::ContactList& contacts, const records::ThreadList& threads) {
     rapidjson::StringBuffer sb;
     rapidjson::Writer<rapidjson::StringBuffer> w(sb);
     w.StartObject();
@@ -16,7 +16,7 @@ std::string records_json_document(const ContactList& contacts, const ThreadList&
 }
 
 std::string printable_text(std::string_view bytes) {
-    const std::string clean = sanitize_utf8(bytes);
+    const std::string clean = platform::sanitize_utf8(bytes);
     std::string out;
     out.reserve(clean.size());
     for (unsigned char ch : clean) {
@@ -44,7 +44,7 @@ const char* state_word(bool deleted) { return deleted ? "deleted" : "live"; }
 
 }  // namespace
 
-void print_records_text(std::FILE* out, const ContactList& contacts, const ThreadList& threads) {
+void print_records_text(std::FILE* out, const records::ContactList& contacts, const records::ThreadList& threads) {
     size_t deleted_contacts = 0, deleted_threads = 0, messages = 0, deleted_messages = 0;
     for (const auto* c : contacts) deleted_contacts += c->deleted;
     for (const auto* t : threads) {

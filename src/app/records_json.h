@@ -15,7 +15,7 @@
 namespace quen::cli {
 
 template <typename Writer>
-void write_contact_json(Writer& w, const ContactRecord& c) {
+void write_contact_json(Writer& w, const records::ContactRecord& c) {
     w.StartObject();
     w.Key("raw_contact_id");
     w.Int64(c.raw_contact_id);
@@ -42,7 +42,7 @@ void write_contact_json(Writer& w, const ContactRecord& c) {
 }
 
 template <typename Writer>
-void write_message_json(Writer& w, const MessageRecord& m) {
+void write_message_json(Writer& w, const records::MessageRecord& m) {
     w.StartObject();
     w.Key("type");
     w.Int(m.type);
@@ -60,7 +60,7 @@ void write_message_json(Writer& w, const MessageRecord& m) {
 }
 
 template <typename Writer>
-void write_thread_json(Writer& w, const ThreadRecord& t) {
+void write_thread_json(Writer& w, const records::ThreadRecord& t) {
     w.StartObject();
     w.Key("address");
     write_text(w, t.address);
@@ -80,24 +80,24 @@ void write_thread_json(Writer& w, const ThreadRecord& t) {
 // Writes the "contacts" and "threads" members into an object the caller has
 // started (the `phone` command puts "state" before them).
 template <typename Writer>
-void write_records_members(Writer& w, const ContactList& contacts, const ThreadList& threads) {
+void write_records_members(Writer& w, const records::ContactList& contacts, const records::ThreadList& threads) {
     w.Key("contacts");
     w.StartArray();
-    for (const ContactRecord* c : contacts) write_contact_json(w, *c);
+    for (const records::ContactRecord* c : contacts) write_contact_json(w, *c);
     w.EndArray();
     w.Key("threads");
     w.StartArray();
-    for (const ThreadRecord* t : threads) write_thread_json(w, *t);
+    for (const records::ThreadRecord* t : threads) write_thread_json(w, *t);
     w.EndArray();
 }
 
 // {"contacts": [...], "threads": [...]} as one compact document.
-std::string records_json_document(const ContactList& contacts, const ThreadList& threads);
+std::string records_json_document(const records::ContactList& contacts, const records::ThreadList& threads);
 
 // The text listing: counts, then one line per contact and per thread with its
 // messages indented below it. Record texts are made printable (see
 // printable_text), so a hostile record cannot break lines or drive the terminal.
-void print_records_text(std::FILE* out, const ContactList& contacts, const ThreadList& threads);
+void print_records_text(std::FILE* out, const records::ContactList& contacts, const records::ThreadList& threads);
 
 // Ill-formed UTF-8 as U+FFFD; tab, line breaks and other control bytes as
 // "\t", "\n", "\r", "\xHH"; a backslash as "\\".

@@ -20,7 +20,7 @@ void on_interrupt(int) { cdr::process_recovery_state().set(cdr::kRecoveryStopReq
 RecoverySummary recover_found_files(const std::string& dir,
                                     const std::vector<const cdr::ScanTreeNode*>& disks, bool quiet) {
     RecoverySummary s;
-    s.folder = make_output_folder(dir, &s.error);
+    s.folder = exports::make_output_folder(dir, &s.error);
     if (s.folder.empty()) {
         std::fprintf(stderr, "quenfora-cli: %s\n", s.error.c_str());
         return s;
@@ -31,7 +31,7 @@ RecoverySummary recover_found_files(const std::string& dir,
     SigintScope guard(on_interrupt);
 
     uint64_t total = 0;
-    for (const auto* d : disks) total += count_checked_items(*d);
+    for (const auto* d : disks) total += exports::count_checked_items(*d);
     std::atomic<uint64_t> done{0};
     uint64_t attempted = 0;
     int shown = -1;
@@ -48,10 +48,10 @@ RecoverySummary recover_found_files(const std::string& dir,
     cdr::CopyBuffer buffer;
     for (const auto* d : disks) {
         if (state.stop_requested()) break;
-        FoundFileWriterJob job;
+        exports::FoundFileWriterJob job;
         job.disk = d;
-        job.destination = make_disk_folder_text(s.folder);
-        FoundFileWriteResult r = write_found_files(done, job, state, buffer, on_file);
+        job.destination = exports::make_disk_folder_text(s.folder);
+        exports::FoundFileWriteResult r = write_found_files(done, job, state, buffer, on_file);
         if (r.written > 0 || !r.failed.empty()) s.disk_folders.push_back(job.destination);
         s.written += r.written;
         s.failed.insert(s.failed.end(), r.failed.begin(), r.failed.end());

@@ -19,7 +19,7 @@ struct RecoverySummary {
     std::string error;             // why the folder could not be made
     std::vector<std::string> disk_folders;
     uint64_t written = 0;          // files written whole
-    std::vector<FailedFile> failed;
+    std::vector<exports::FailedFile> failed;
     bool cancelled = false;        // stopped by Ctrl-C; what was written stays
 };
 

@@ -7,15 +7,6 @@
 
 namespace quen::cdr {
 
-void UniqueFd::reset(int fd) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-}
-
-UniqueFd open_read_only(const std::string& path) {
-    return UniqueFd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-}
-
 const CdrNode* CdrNode::disk() const {
     for (const CdrNode* n = this; n; n = n->parent)
         if (n->kind == CdrKind::Disk) return n;

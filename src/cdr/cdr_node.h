@@ -15,38 +15,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/unique_fd.h"
+
 namespace quen::cdr {
 
-// A file descriptor that closes itself. -1 means "not open".
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& o) noexcept : fd_(o.release()) {}
-    UniqueFd& operator=(UniqueFd&& o) noexcept {
-        if (this != &o) reset(o.release());
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    int release() {
-        int f = fd_;
-        fd_ = -1;
-        return f;
-    }
-    void reset(int fd = -1);
-
-private:
-    int fd_ = -1;
-};
-
-// Opens a path read-only (close-on-exec); an invalid UniqueFd on failure, with
-// errno left as open() set it.
-UniqueFd open_read_only(const std::string& path);
+using platform::UniqueFd;
+using platform::open_read_only;
 
 enum class CdrKind { Root, Disk, Partition, FileType };
 

@@ -4,7 +4,7 @@
 
 namespace quen::cdr {
 
-std::string today_text() { return local_time_text("%Y-%m-%d"); }
+std::string today_text() { return platform::local_time_text("%Y-%m-%d"); }
 
 const std::string& ScanTreeNode::type_name() const {
     static const std::string empty;

@@ -1,14 +1,14 @@
 #include "export/export_contacts.h"
 
-namespace quen {
+namespace quen::exports {
 
-RowTable contact_rows(const ContactList& contacts) {
+RowTable contact_rows(const records::ContactList& contacts) {
     RowTable rows;
     rows.reserve(contacts.size() + 1);
     rows.push_back({"ID", "Deleted", "Name", "Phone", "Email", "Note", "Organization", "Address",
                     "IM", "Nickname", "Website", "Others"});
     int position = 0;
-    for (const ContactRecord* c : contacts) {
+    for (const records::ContactRecord* c : contacts) {
         if (c == nullptr) continue;
         ++position;
         rows.push_back({std::to_string(position), c->deleted ? "Yes" : "No", c->name, c->phone,
@@ -24,4 +24,4 @@ ReportStatus export_contacts(const ContactExport& job) {
     return write_report_page("Contacts", template_or_default(job.template_path), job.destination + "/Contacts.html", data);
 }
 
-}  // namespace quen
+}  // namespace quen::exports

@@ -1,18 +1,18 @@
 #include "export/export_messages.h"
 
-namespace quen {
+namespace quen::exports {
 
-RowTable message_rows(const ThreadList& threads) {
+RowTable message_rows(const records::ThreadList& threads) {
     RowTable rows;
     rows.push_back(
         {"ID", "Deleted", "Name", "Phone Number", "Message", "Date Time", "Type", "Text"});
     int position = 0;
-    for (const ThreadRecord* t : threads) {
+    for (const records::ThreadRecord* t : threads) {
         if (t == nullptr) continue;
         ++position;
         rows.push_back({std::to_string(position), t->deleted ? "Yes" : "No", t->name, t->address,
                         "->", "-", "-", "-"});
-        for (const MessageRecord& m : t->messages)
+        for (const records::MessageRecord& m : t->messages)
             rows.push_back(
                 {"", "", "", "", "->", m.date_text, m.type == 1 ? "Received" : "Sent", m.body});
     }
@@ -25,4 +25,4 @@ ReportStatus export_messages(const MessageExport& job) {
     return write_report_page("Messages", template_or_default(job.template_path), job.destination + "/Messages.html", data);
 }
 
-}  // namespace quen
+}  // namespace quen::exports

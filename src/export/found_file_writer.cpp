@@ -8,7 +8,7 @@
 
 #include "platform/local_time.h"
 
-namespace quen {
+namespace quen::exports {
 namespace {
 
 void make_dir(const std::string& path) {
@@ -79,7 +79,7 @@ FoundFileWriteResult write_found_files(std::atomic<uint64_t>& done, const FoundF
 std::string make_output_folder(const std::string& dir, std::string* error) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    const std::string folder = dir + "/Retrivane" + local_time_text("%Y%m%d%H%M%S");
+    const std::string folder = dir + "/Retrivane" + platform::local_time_text("%Y%m%d%H%M%S");
     if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
         if (error) *error = "cannot create " + folder + ": " + std::strerror(errno);
         return {};
@@ -88,7 +88,7 @@ std::string make_output_folder(const std::string& dir, std::string* error) {
 }
 
 std::string make_disk_folder_text(const std::string& output_folder) {
-    const std::string base = output_folder + "/disk" + local_time_text("%Y%m%d%H%M%S");
+    const std::string base = output_folder + "/disk" + platform::local_time_text("%Y%m%d%H%M%S");
     std::string text = base;
     for (int n = 2; exists(text); ++n) text = base + "-" + std::to_string(n);
     return text;
@@ -103,4 +103,4 @@ uint64_t count_checked_items(const cdr::ScanTreeNode& disk) {
     return n;
 }
 
-}  // namespace quen
+}  // namespace quen::exports

@@ -18,7 +18,7 @@
 #include "cdr/scan_job_tree.h"
 #include "platform/message_sink.h"
 
-namespace quen {
+namespace quen::exports {
 
 struct FoundFileWriterJob {
     MessageSink* window = nullptr;             // the progress dialog
@@ -57,4 +57,4 @@ std::string make_disk_folder_text(const std::string& output_folder);
 // Checked items under the disk's file-type children.
 uint64_t count_checked_items(const cdr::ScanTreeNode& disk);
 
-}  // namespace quen
+}  // namespace quen::exports

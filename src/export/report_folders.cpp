@@ -7,7 +7,7 @@
 #include "export/export_messages.h"
 #include "platform/local_time.h"
 
-namespace quen {
+namespace quen::exports {
 
 std::string output_folder_name(std::string_view time_text) {
     std::string name = "Retrivane";
@@ -64,8 +64,8 @@ std::vector<Record*> checked_only(const std::vector<Record*>& list) {
 
 }  // namespace
 
-PhoneReports write_phone_reports(const std::string& out_dir, const ContactList& contacts,
-                                 const ThreadList& threads, std::string time_text,
+PhoneReports write_phone_reports(const std::string& out_dir, const records::ContactList& contacts,
+                                 const records::ThreadList& threads, std::string time_text,
                                  const std::string& template_path) {
     PhoneReports result;
     if (out_dir.empty()) {
@@ -79,11 +79,11 @@ PhoneReports write_phone_reports(const std::string& out_dir, const ContactList& 
                        (page_template.empty() ? std::string(kTemplateName) : page_template);
         return result;
     }
-    if (time_text.empty()) time_text = local_time_text("%Y%m%d%H%M%S");
+    if (time_text.empty()) time_text = platform::local_time_text("%Y%m%d%H%M%S");
     result.output_folder = out_dir + "/" + output_folder_name(time_text);
     if (!make_folder(result.output_folder, result.error)) return result;
 
-    const ContactList chosen_contacts = checked_only(contacts);
+    const records::ContactList chosen_contacts = checked_only(contacts);
     if (!chosen_contacts.empty()) {
         const std::string folder =
             result.output_folder + "/" +
@@ -99,7 +99,7 @@ PhoneReports write_phone_reports(const std::string& out_dir, const ContactList& 
         result.contacts_page = folder + "/Contacts.html";
     }
 
-    const ThreadList chosen_threads = checked_only(threads);
+    const records::ThreadList chosen_threads = checked_only(threads);
     if (!chosen_threads.empty()) {
         const std::string folder =
             result.output_folder + "/" +
@@ -118,4 +118,4 @@ PhoneReports write_phone_reports(const std::string& out_dir, const ContactList& 
     return result;
 }
 
-}  // namespace quen
+}  // namespace quen::exports

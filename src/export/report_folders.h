@@ -10,7 +10,7 @@
 #include "export/report_page.h"
 #include "records/record_model.h"
 
-namespace quen {
+namespace quen::exports {
 
 // "Retrivane" followed by the time text ("%Y%m%d%H%M%S", no separator).
 std::string output_folder_name(std::string_view time_text);
@@ -35,11 +35,11 @@ struct PhoneReports {
 // error). An empty time_text means the current local time. An empty
 // template_path means "template.html" beside the program; a template that
 // cannot be read fails before any folder is created.
-PhoneReports write_phone_reports(const std::string& out_dir, const ContactList& contacts,
-                                 const ThreadList& threads, std::string time_text,
+PhoneReports write_phone_reports(const std::string& out_dir, const records::ContactList& contacts,
+                                 const records::ThreadList& threads, std::string time_text,
                                  const std::string& template_path = {});
 
 // A short text for a status, for messages ("the page cannot be written").
 std::string report_status_text(ReportStatus status);
 
-}  // namespace quen
+}  // namespace quen::exports

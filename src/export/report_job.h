@@ -4,7 +4,7 @@
 
 #include "records/record_model.h"
 
-namespace quen {
+namespace quen::exports {
 
 // The caller builds one on its stack for one call. `destination` is a folder
 // the caller has created (UTF-8). `template_path` empty means "template.html"
@@ -22,20 +22,20 @@ struct DomainExport {
 
 // Checked contact records in display order.
 struct ContactExport : DomainExport {
-    const ContactList& contacts;
+    const records::ContactList& contacts;
 
-    ContactExport(const ContactList& list, std::string destination_folder,
+    ContactExport(const records::ContactList& list, std::string destination_folder,
                   std::string template_file = {})
         : DomainExport(std::move(destination_folder), std::move(template_file)), contacts(list) {}
 };
 
 // Checked message-thread records in display order.
 struct MessageExport : DomainExport {
-    const ThreadList& threads;
+    const records::ThreadList& threads;
 
-    MessageExport(const ThreadList& list, std::string destination_folder,
+    MessageExport(const records::ThreadList& list, std::string destination_folder,
                   std::string template_file = {})
         : DomainExport(std::move(destination_folder), std::move(template_file)), threads(list) {}
 };
 
-}  // namespace quen
+}  // namespace quen::exports

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-namespace quen {
+namespace quen::exports {
 namespace {
 
 // Output stream for RapidJSON's Writer that turns '<' into \u003C. The row
@@ -54,4 +54,4 @@ std::string serialize_row_table(const RowTable& table) {
     return out;
 }
 
-}  // namespace quen
+}  // namespace quen::exports

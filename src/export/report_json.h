@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace quen {
+namespace quen::exports {
 
 // A vector of rows, each a vector of UTF-8 cells; the first row is the header.
 using ReportRow = std::vector<std::string>;
@@ -22,4 +22,4 @@ using RowTable = std::vector<ReportRow>;
 // An empty table gives "[]".
 std::string serialize_row_table(const RowTable& table);
 
-}  // namespace quen
+}  // namespace quen::exports

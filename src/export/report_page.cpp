@@ -9,7 +9,7 @@
 
 #include "platform/paths.h"
 
-namespace quen {
+namespace quen::exports {
 namespace {
 
 struct FileCloser {
@@ -64,7 +64,7 @@ bool write_whole_file(const std::string& path, std::string_view bytes) {
 }  // namespace
 
 std::string default_template_path() {
-    const std::string folder = program_folder();
+    const std::string folder = platform::program_folder();
     if (folder.empty()) return {};
     return folder + "/" + std::string(kTemplateName);
 }
@@ -123,4 +123,4 @@ ReportStatus write_report_page(std::string_view title, const std::string& templa
     return ReportStatus::Written;
 }
 
-}  // namespace quen
+}  // namespace quen::exports

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace quen {
+namespace quen::exports {
 
 // The two markers the template must hold.
 inline constexpr std::string_view kDataMarker = "var data = [];";
@@ -43,4 +43,4 @@ bool build_report_page(std::string_view template_text, std::string_view title,
 ReportStatus write_report_page(std::string_view title, const std::string& template_path,
                                const std::string& output_path, std::string_view data);
 
-}  // namespace quen
+}  // namespace quen::exports

@@ -1,6 +1,6 @@
 #include "phone/acquisition.h"
 
-namespace quen {
+namespace quen::phone {
 
 std::array<std::string, 6> local_database_targets(const WorkFolder& w) {
     return {w.contacts_db, w.contacts_shm, w.contacts_wal, w.messages_db, w.messages_shm, w.messages_wal};
@@ -21,4 +21,4 @@ DeviceState run_acquisition(const AdbHelper& helper, const WorkFolder& work) {
     return state;
 }
 
-}  // namespace quen
+}  // namespace quen::phone

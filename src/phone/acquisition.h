@@ -7,7 +7,7 @@
 #include "phone/device_state.h"
 #include "phone/work_folder.h"
 
-namespace quen {
+namespace quen::phone {
 
 // The six phone files, in the order they are pulled.
 constexpr std::array<const char*, 6> kRemoteDatabaseFiles = {
@@ -31,4 +31,4 @@ void adb_fetch(const AdbHelper& helper, const std::string& remote, const std::st
 // order, then the two backup copies. Returns the state of the listing.
 DeviceState run_acquisition(const AdbHelper& helper, const WorkFolder& work);
 
-}  // namespace quen
+}  // namespace quen::phone

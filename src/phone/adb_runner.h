@@ -17,7 +17,7 @@
 #include "phone/device_state.h"
 #include "platform/process.h"
 
-namespace quen {
+namespace quen::phone {
 
 // The helper's file name beside the program.
 constexpr const char* kAdbHelperFileName = "quenfora-recovery-for-android-adb-help";
@@ -29,8 +29,8 @@ constexpr const char* kAdbFallbackName = "adb";
 // call (nothing is cached).
 struct AdbHelper {
     std::string path;
-    std::chrono::milliseconds command_limit = kCapturedRunLimit;
-    std::chrono::milliseconds server_limit = kDetachedRunLimit;
+    std::chrono::milliseconds command_limit = platform::kCapturedRunLimit;
+    std::chrono::milliseconds server_limit = platform::kDetachedRunLimit;
 };
 
 // The program that a call with this helper runs.
@@ -51,4 +51,4 @@ void adb_kill_server(const AdbHelper& helper);
 // "devices" through adb_run, reduced to one state.
 DeviceState adb_devices_state(const AdbHelper& helper);
 
-}  // namespace quen
+}  // namespace quen::phone

@@ -1,6 +1,6 @@
 #include "phone/device_state.h"
 
-namespace quen {
+namespace quen::phone {
 
 const char* device_state_name(DeviceState state) {
     switch (state) {
@@ -31,4 +31,4 @@ DeviceState parse_device_listing(std::string_view listing) {
     return result;
 }
 
-}  // namespace quen
+}  // namespace quen::phone

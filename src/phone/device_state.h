@@ -2,7 +2,7 @@
 // The one state a device listing is reduced to, and the reduction itself.
 #include <string_view>
 
-namespace quen {
+namespace quen::phone {
 
 enum class DeviceState : int { NoDevice = 0, Ready = 1, NotAuthorized = 2 };
 
@@ -25,4 +25,4 @@ const char* device_state_name(DeviceState state);
 // The first device line decides; empty or unrecognised output is NoDevice.
 DeviceState parse_device_listing(std::string_view listing);
 
-}  // namespace quen
+}  // namespace quen::phone

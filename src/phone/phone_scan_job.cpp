@@ -7,7 +7,7 @@
 #include "records/contacts_reader.h"
 #include "records/messages_reader.h"
 
-namespace quen {
+namespace quen::phone {
 
 void run_acquisition_thread(PhoneScan& scan) {
     DeviceState state = DeviceState::NoDevice;
@@ -23,14 +23,14 @@ void run_acquisition_thread(PhoneScan& scan) {
 void run_read_thread(PhoneScan& scan) {
     try {
         MessageSink* window = scan.window.get();
-        read_contacts(scan.work.contacts_db, scan.work.contacts_backup, window, scan.contact_map);
-        read_messages(scan.contact_map, scan.work.messages_db, scan.work.messages_backup, scan.thread_map, window);
+        records::read_contacts(scan.work.contacts_db, scan.work.contacts_backup, window, scan.contact_map);
+        records::read_messages(scan.contact_map, scan.work.messages_db, scan.work.messages_backup, scan.thread_map, window);
     } catch (const std::exception&) {
         // Keep what was read; the lists below are built from it.
     }
     try {
-        scan.contact_list = build_contact_list(scan.contact_map);
-        scan.thread_list = build_thread_list(scan.thread_map);
+        scan.contact_list = records::build_contact_list(scan.contact_map);
+        scan.thread_list = records::build_thread_list(scan.thread_map);
     } catch (const std::exception&) {
         scan.contact_list.clear();
         scan.thread_list.clear();
@@ -86,4 +86,4 @@ bool PhoneScanDriver::handle(const Message& m) {
     }
 }
 
-}  // namespace quen
+}  // namespace quen::phone

@@ -21,7 +21,7 @@
 #include "platform/message_sink.h"
 #include "records/record_model.h"
 
-namespace quen {
+namespace quen::phone {
 
 // What the receiver owns and both threads use. The paths are written once,
 // before any thread starts; the maps and lists only by the read thread while
@@ -30,10 +30,10 @@ struct PhoneScan {
     std::shared_ptr<MessageSink> window;  // target of every posted message
     AdbHelper helper;
     WorkFolder work;
-    ContactMap contact_map;
-    ThreadMap thread_map;
-    ContactList contact_list;  // every contact, deleted ones first
-    ThreadList thread_list;    // every thread, deleted ones first
+    records::ContactMap contact_map;
+    records::ThreadMap thread_map;
+    records::ContactList contact_list;  // every contact, deleted ones first
+    records::ThreadList thread_list;    // every thread, deleted ones first
 };
 
 // Starts the acquisition thread. If no thread can be started, WM_DEVICE_STATE
@@ -80,4 +80,4 @@ private:
     bool loaded_ = false;
 };
 
-}  // namespace quen
+}  // namespace quen::phone

@@ -7,7 +7,7 @@
 
 namespace fs = std::filesystem;
 
-namespace quen {
+namespace quen::phone {
 
 std::array<std::string, 8> WorkFolder::database_paths() const {
     return {contacts_db, contacts_backup, contacts_shm, contacts_wal,
@@ -32,7 +32,7 @@ WorkFolder work_folder_paths(const std::string& temp) {
     return w;
 }
 
-WorkFolder prepare_work_folder() { return prepare_work_folder(temp_folder()); }
+WorkFolder prepare_work_folder() { return prepare_work_folder(platform::temp_folder()); }
 
 WorkFolder prepare_work_folder(const std::string& temp) {
     WorkFolder w = work_folder_paths(temp);
@@ -68,4 +68,4 @@ void remove_picture_folder(const WorkFolder& w) {
     fs::remove_all(dir, ec);
 }
 
-}  // namespace quen
+}  // namespace quen::phone

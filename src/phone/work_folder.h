@@ -12,7 +12,7 @@
 #include <array>
 #include <string>
 
-namespace quen {
+namespace quen::phone {
 
 struct WorkFolder {
     std::string contacts_folder;
@@ -57,4 +57,4 @@ void make_backups(const WorkFolder& work);
 // Deletes the picture folder with everything below it; the result is ignored.
 void remove_picture_folder(const WorkFolder& work);
 
-}  // namespace quen
+}  // namespace quen::phone

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-namespace quen {
+namespace quen::platform {
 
 std::string local_time_text(const char* pattern, std::time_t when) {
     std::tm tm{};
@@ -25,4 +25,4 @@ std::string local_time_from_millis(int64_t millis) {
     return local_time_text("%Y-%m-%d %H:%M:%S", static_cast<std::time_t>(secs));
 }
 
-}  // namespace quen
+}  // namespace quen::platform

@@ -4,7 +4,7 @@
 #include <ctime>
 #include <string>
 
-namespace quen {
+namespace quen::platform {
 
 // The current local time formatted with a strftime pattern ("%Y%m%d%H%M%S").
 std::string local_time_text(const char* pattern);
@@ -16,4 +16,4 @@ std::string local_time_text(const char* pattern, std::time_t when);
 // Milliseconds since 1970 as local time "%Y-%m-%d %H:%M:%S"; empty when out of range.
 std::string local_time_from_millis(int64_t millis);
 
-}  // namespace quen
+}  // namespace quen::platform

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace quen {
+namespace quen::platform {
 
 std::string program_folder() {
     std::error_code ec;
@@ -20,4 +20,4 @@ std::string temp_folder() {
     return dir;
 }
 
-}  // namespace quen
+}  // namespace quen::platform

@@ -2,7 +2,7 @@
 // Where the program lives and where its work files go.
 #include <string>
 
-namespace quen {
+namespace quen::platform {
 
 // Folder of the running executable (links resolved), without a trailing "/".
 // Empty when it cannot be determined.
@@ -12,4 +12,4 @@ std::string program_folder();
 // always ending with "/".
 std::string temp_folder();
 
-}  // namespace quen
+}  // namespace quen::platform

@@ -1,5 +1,7 @@
 #include "platform/process.h"
 
+#include "platform/unique_fd.h"
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -15,7 +17,7 @@
 
 extern char** environ;
 
-namespace quen {
+namespace quen::platform {
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -45,22 +47,6 @@ public:
 
 private:
     int slot_ = -1;
-};
-
-class UniqueFd {
-public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    int get() const { return fd_; }
-    void reset() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_;
 };
 
 // Starts the program in a process group of its own, so that on overstay the
@@ -256,4 +242,4 @@ void kill_running_programs() noexcept {
     }
 }
 
-}  // namespace quen
+}  // namespace quen::platform

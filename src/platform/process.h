@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace quen {
+namespace quen::platform {
 
 // How long a captured run may take before it is killed.
 constexpr std::chrono::milliseconds kCapturedRunLimit{10000};
@@ -43,4 +43,4 @@ bool run_detached(const std::vector<std::string>& argv,
 // of their own, so the terminal's Ctrl-C does not reach them by itself.
 void kill_running_programs() noexcept;
 
-}  // namespace quen
+}  // namespace quen::platform

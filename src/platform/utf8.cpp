@@ -2,12 +2,9 @@
 
 #include <cstdint>
 
-namespace quen {
-namespace {
+namespace quen::platform {
 
-// Length of the well-formed sequence starting at s[i], or 0 when the maximal
-// subpart there is ill-formed; `bad` then receives how many bytes to replace.
-size_t sequence_length(std::string_view s, size_t i, size_t& bad) {
+size_t utf8_sequence_length(std::string_view s, size_t i, size_t& bad) {  // s = bytes, i = at, bad = ill_formed
     const auto b0 = static_cast<uint8_t>(s[i]);
     bad = 1;
     if (b0 < 0x80) return 1;
@@ -31,12 +28,10 @@ size_t sequence_length(std::string_view s, size_t i, size_t& bad) {
     return need + 1;
 }
 
-}  // namespace
-
 bool is_valid_utf8(std::string_view bytes) {
     size_t bad;
     for (size_t i = 0; i < bytes.size();) {
-        size_t n = sequence_length(bytes, i, bad);
+        size_t n = utf8_sequence_length(bytes, i, bad);
         if (n == 0) return false;
         i += n;
     }
@@ -48,7 +43,7 @@ std::string sanitize_utf8(std::string_view bytes) {
     out.reserve(bytes.size());
     size_t bad;
     for (size_t i = 0; i < bytes.size();) {
-        size_t n = sequence_length(bytes, i, bad);
+        size_t n = utf8_sequence_length(bytes, i, bad);
         if (n == 0) {
             out += "\xEF\xBF\xBD";
             i += bad;
@@ -60,4 +55,4 @@ std::string sanitize_utf8(std::string_view bytes) {
     return out;
 }
 
-}  // namespace quen
+}  // namespace quen::platform

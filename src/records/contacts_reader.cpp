@@ -5,7 +5,7 @@
 #include "records/free_space_scan.h"
 #include "records/live_reader.h"
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 
@@ -83,4 +83,4 @@ void read_contacts(const std::string& work_path, const std::string& backup_path,
     post_step(window, 4);
 }
 
-}  // namespace quen
+}  // namespace quen::records

@@ -7,7 +7,7 @@
 #include "platform/message_sink.h"
 #include "records/record_model.h"
 
-namespace quen {
+namespace quen::records {
 
 // Total number of progress steps of one phone read (contacts 1-4, messages 5-8);
 // the lParam of every WM_LOAD_PROGRESS.
@@ -26,4 +26,4 @@ void read_contacts(const std::string& work_path, const std::string& backup_path,
 // file has a mimetypes table.
 void read_contacts_file(ContactMap& map, const std::string& path, bool deleted);
 
-}  // namespace quen
+}  // namespace quen::records

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 
@@ -33,4 +33,4 @@ void accept_message(const MessageCandidate& candidate, ThreadMap& threads) {
     add_message(thread, std::move(message));
 }
 
-}  // namespace quen
+}  // namespace quen::records

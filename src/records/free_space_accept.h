@@ -3,7 +3,7 @@
 #include "records/free_space_carver.h"
 #include "records/record_model.h"
 
-namespace quen {
+namespace quen::records {
 
 // The deleted contact under the positive raw_contact_id gets the data1 text in
 // the field of the row's kind (through the mimetype id table and the
@@ -17,4 +17,4 @@ void accept_contact(const ContactCandidate& candidate, ContactMap& contacts);
 // message already in the thread makes this one a duplicate.
 void accept_message(const MessageCandidate& candidate, ThreadMap& threads);
 
-}  // namespace quen
+}  // namespace quen::records

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 constexpr uint8_t kTableInterior = 5;
@@ -50,4 +50,4 @@ std::vector<uint32_t> collect_leaf_pages(const sqlite_file::RawDbFile& file, uin
     return leaves;
 }
 
-}  // namespace quen
+}  // namespace quen::records

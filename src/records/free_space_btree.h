@@ -5,7 +5,7 @@
 
 #include "records/sqlite_page.h"
 
-namespace quen {
+namespace quen::records {
 
 // Every table-leaf page reachable from `root_page`, ascending, each once.
 //
@@ -27,4 +27,4 @@ namespace quen {
 // can exhaust the thread's stack.
 std::vector<uint32_t> collect_leaf_pages(const sqlite_file::RawDbFile& file, uint32_t root_page);
 
-}  // namespace quen
+}  // namespace quen::records

@@ -3,7 +3,7 @@
 #include "records/free_space_text_check.h"
 #include "records/sqlite_record.h"
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 
@@ -137,4 +137,4 @@ void carve_messages(std::span<const uint8_t> region, const FreeSpaceLayout& layo
     }
 }
 
-}  // namespace quen
+}  // namespace quen::records

@@ -7,7 +7,7 @@
 
 #include "records/free_space_layout.h"
 
-namespace quen {
+namespace quen::records {
 
 struct ContactCandidate {
     uint64_t mimetype_id = 0;     // the column just before raw_contact_id
@@ -61,4 +61,4 @@ void carve_contacts(std::span<const uint8_t> region, const FreeSpaceLayout& layo
 void carve_messages(std::span<const uint8_t> region, const FreeSpaceLayout& layout,
                     const MessageCandidateSink& sink);
 
-}  // namespace quen
+}  // namespace quen::records

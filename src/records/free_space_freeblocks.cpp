@@ -2,7 +2,7 @@
 
 #include "records/sqlite_page.h"
 
-namespace quen {
+namespace quen::records {
 
 std::vector<uint16_t> freeblock_chain(std::span<const uint8_t> page) {
     std::vector<uint16_t> chain;
@@ -18,4 +18,4 @@ std::vector<uint16_t> freeblock_chain(std::span<const uint8_t> page) {
     return chain;
 }
 
-}  // namespace quen
+}  // namespace quen::records

@@ -4,7 +4,7 @@
 #include <span>
 #include <vector>
 
-namespace quen {
+namespace quen::records {
 
 // The offsets of the freeblocks of one page, in chain order.
 //
@@ -17,4 +17,4 @@ namespace quen {
 // page bytes, and at an offset already seen (a cycle in a corrupt page).
 std::vector<uint16_t> freeblock_chain(std::span<const uint8_t> page);
 
-}  // namespace quen
+}  // namespace quen::records

@@ -5,7 +5,7 @@
 
 #include "records/free_space_scan.h"
 
-namespace quen {
+namespace quen::records {
 
 struct FreeSpaceLayout {
     FreeSpaceMode mode = FreeSpaceMode::Contacts;
@@ -30,4 +30,4 @@ struct FreeSpaceLayout {
 // whose serial type lost records do not keep).
 bool layout_is_usable(const FreeSpaceLayout& layout);
 
-}  // namespace quen
+}  // namespace quen::records

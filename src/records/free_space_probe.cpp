@@ -8,7 +8,7 @@
 
 #include "records/sqlite_handles.h"
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 
@@ -100,4 +100,4 @@ bool layout_is_usable(const FreeSpaceLayout& l) {
            inside(l.type, 1);
 }
 
-}  // namespace quen
+}  // namespace quen::records

@@ -6,7 +6,7 @@
 
 #include "records/free_space_layout.h"
 
-namespace quen {
+namespace quen::records {
 
 // Contacts mode: `path` must exist and contain "contacts2.db"; table `data`.
 // Messages mode: `path` must exist; table `sms`, whose root page is only looked
@@ -21,4 +21,4 @@ namespace quen {
 // the layout as found (check it with layout_is_usable).
 std::optional<FreeSpaceLayout> probe_table(FreeSpaceMode mode, const std::string& path);
 
-}  // namespace quen
+}  // namespace quen::records

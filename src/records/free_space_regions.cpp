@@ -2,7 +2,7 @@
 
 #include "records/sqlite_page.h"
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 
@@ -40,4 +40,4 @@ std::optional<FreeRegion> gap_region(std::span<const uint8_t> page) {
     return inside_page(page, start, length);
 }
 
-}  // namespace quen
+}  // namespace quen::records

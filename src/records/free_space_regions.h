@@ -6,7 +6,7 @@
 
 #include "records/free_space_layout.h"
 
-namespace quen {
+namespace quen::records {
 
 // Table-leaf cell: a varint payload length, a varint rowid, then the payload
 // (the record: header length varint, serial types, values). Cells are packed
@@ -49,4 +49,4 @@ std::optional<FreeRegion> freeblock_region(std::span<const uint8_t> page, uint32
 // Empty when its length is negative or above 65535; cut at the page end.
 std::optional<FreeRegion> gap_region(std::span<const uint8_t> page);
 
-}  // namespace quen
+}  // namespace quen::records

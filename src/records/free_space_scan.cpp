@@ -8,7 +8,7 @@
 #include "records/free_space_probe.h"
 #include "records/free_space_walk.h"
 
-namespace quen {
+namespace quen::records {
 
 void scan_free_space(FreeSpaceMode mode, const std::string& path, ContactMap& contacts) {
     if (mode != FreeSpaceMode::Contacts) return;
@@ -28,4 +28,4 @@ void scan_free_space(FreeSpaceMode mode, const std::string& path, ThreadMap& thr
     });
 }
 
-}  // namespace quen
+}  // namespace quen::records

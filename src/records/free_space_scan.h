@@ -18,7 +18,7 @@
 
 #include "records/record_model.h"
 
-namespace quen {
+namespace quen::records {
 
 enum class FreeSpaceMode {
     Contacts,  // contacts2.db, table `data`
@@ -34,4 +34,4 @@ void scan_free_space(FreeSpaceMode mode, const std::string& path, ContactMap& co
 // Messages, the file is missing or the probe fails.
 void scan_free_space(FreeSpaceMode mode, const std::string& path, ThreadMap& threads);
 
-}  // namespace quen
+}  // namespace quen::records

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-namespace quen {
+namespace quen::records {
 
 // True when the whole of `bytes` is a sequence of:
 //   0x09, 0x0A, 0x0D, 0x20-0x7E                       (tab, line ends, printable ASCII)
@@ -17,4 +17,4 @@ namespace quen {
 // continuation bytes, a sequence cut off at the end) fails.
 bool passes_text_check(std::span<const uint8_t> bytes);
 
-}  // namespace quen
+}  // namespace quen::records

@@ -7,7 +7,7 @@
 #include "records/free_space_regions.h"
 #include "records/sqlite_page.h"
 
-namespace quen {
+namespace quen::records {
 
 void for_each_free_region(const std::string& path, const FreeSpaceLayout& layout,
                           const FreeRegionVisitor& visit) {
@@ -36,4 +36,4 @@ void for_each_free_region(const std::string& path, const FreeSpaceLayout& layout
     }
 }
 
-}  // namespace quen
+}  // namespace quen::records

@@ -8,7 +8,7 @@
 
 #include "records/free_space_layout.h"
 
-namespace quen {
+namespace quen::records {
 
 using FreeRegionVisitor = std::function<void(std::span<const uint8_t> region)>;
 
@@ -23,4 +23,4 @@ using FreeRegionVisitor = std::function<void(std::span<const uint8_t> region)>;
 void for_each_free_region(const std::string& path, const FreeSpaceLayout& layout,
                           const FreeRegionVisitor& visit);
 
-}  // namespace quen
+}  // namespace quen::records

@@ -11,7 +11,7 @@
 #include "records/record_model.h"
 #include "records/sqlite_handles.h"
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 
@@ -280,4 +280,4 @@ std::vector<LiveMessage> read_live_messages(const std::string& path) {
     });
 }
 
-}  // namespace quen
+}  // namespace quen::records

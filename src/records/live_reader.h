@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace quen {
+namespace quen::records {
 
 // One row of contacts2.db's `mimetypes` table.
 struct MimetypeEntry {
@@ -40,4 +40,4 @@ struct LiveMessage {
 LiveContacts read_live_contacts(const std::string& path);
 std::vector<LiveMessage> read_live_messages(const std::string& path);
 
-}  // namespace quen
+}  // namespace quen::records

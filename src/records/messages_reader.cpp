@@ -4,7 +4,7 @@
 #include "records/free_space_scan.h"
 #include "records/live_reader.h"
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 
@@ -45,4 +45,4 @@ void read_messages(const ContactMap& contact_map, const std::string& work_path, 
     for (auto& [key, thread] : thread_map) sort_thread_messages(thread);
 }
 
-}  // namespace quen
+}  // namespace quen::records

@@ -8,7 +8,7 @@
 #include "platform/message_sink.h"
 #include "records/record_model.h"
 
-namespace quen {
+namespace quen::records {
 
 // Posts WM_LOAD_PROGRESS with steps 5 to 8 (of 8) to `window` (may be null).
 void read_messages(const ContactMap& contact_map, const std::string& work_path, const std::string& backup_path,
@@ -18,4 +18,4 @@ void read_messages(const ContactMap& contact_map, const std::string& work_path, 
 // and the threads created.
 void read_messages_file(ThreadMap& map, const std::string& path, bool deleted);
 
-}  // namespace quen
+}  // namespace quen::records

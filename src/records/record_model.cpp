@@ -6,7 +6,7 @@
 
 #include "platform/local_time.h"
 
-namespace quen {
+namespace quen::records {
 
 namespace {
 
@@ -194,7 +194,7 @@ std::string sms_date_text(int64_t millis) {
     constexpr int64_t kLastSecond = 32535194399;  // 3000-12-31 23:59:59 UTC
     int64_t secs = millis / 1000;
     if (secs < 0 || secs > kLastSecond) secs = 0;
-    return local_time_text("%Y-%m-%d %H:%M:%S", static_cast<std::time_t>(secs));
+    return platform::local_time_text("%Y-%m-%d %H:%M:%S", static_cast<std::time_t>(secs));
 }
 
 void sort_thread_messages(ThreadRecord& thread) {
@@ -221,4 +221,4 @@ ContactList build_contact_list(ContactMap& map) { return deleted_first<ContactMa
 
 ThreadList build_thread_list(ThreadMap& map) { return deleted_first<ThreadMap, ThreadList>(map); }
 
-}  // namespace quen
+}  // namespace quen::records

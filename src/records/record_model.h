@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-namespace quen {
+namespace quen::records {
 
 // One contact, identified by the raw_contact_id of the Android contacts db.
 struct ContactRecord {
@@ -161,4 +161,4 @@ void sort_thread_messages(ThreadRecord& thread);
 ContactList build_contact_list(ContactMap& map);
 ThreadList build_thread_list(ThreadMap& map);
 
-}  // namespace quen
+}  // namespace quen::records

@@ -6,7 +6,7 @@
 
 #include <memory>
 
-namespace quen {
+namespace quen::records {
 
 struct SqliteClose {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -17,4 +17,4 @@ struct SqliteFinalize {
 using SqliteDb = std::unique_ptr<sqlite3, SqliteClose>;
 using SqliteStmt = std::unique_ptr<sqlite3_stmt, SqliteFinalize>;
 
-}  // namespace quen
+}  // namespace quen::records

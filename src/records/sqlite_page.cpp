@@ -1,5 +1,7 @@
 #include "records/sqlite_page.h"
 
+#include "platform/read_full.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,22 +9,14 @@
 #include <algorithm>
 #include <cerrno>
 
-namespace quen::sqlite_file {
+namespace quen::records::sqlite_file {
 
 namespace {
 
 constexpr uint32_t kWindowBytes = 64 * 1024;
 
-// Reads up to `n` bytes at `off`, retrying short reads; returns what was read.
 size_t read_fully(int fd, uint8_t* dst, size_t n, uint64_t off) {
-    size_t got = 0;
-    while (got < n) {
-        ssize_t r = ::pread(fd, dst + got, n - got, static_cast<off_t>(off + got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) break;
-        got += static_cast<size_t>(r);
-    }
-    return got;
+    return platform::read_full(fd, dst, n, off).bytes;
 }
 
 }  // namespace
@@ -95,4 +89,4 @@ bool RawDbFile::read_page(uint32_t number, std::vector<uint8_t>& buffer) const {
     return true;
 }
 
-}  // namespace quen::sqlite_file
+}  // namespace quen::records::sqlite_file

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace quen::sqlite_file {
+namespace quen::records::sqlite_file {
 
 // Big-endian numbers at `off` of `bytes`; false (and `out` untouched) when the
 // field does not lie wholly inside `bytes`.
@@ -60,4 +60,4 @@ private:
     uint32_t window_pages_ = 1;
 };
 
-}  // namespace quen::sqlite_file
+}  // namespace quen::records::sqlite_file

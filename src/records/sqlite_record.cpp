@@ -1,6 +1,6 @@
 #include "records/sqlite_record.h"
 
-namespace quen::sqlite_record {
+namespace quen::records::sqlite_record {
 
 unsigned read_varint_slow(std::span<const uint8_t> bytes, size_t pos, uint64_t& value) {
     uint64_t v = 0;
@@ -48,4 +48,4 @@ bool read_unsigned_field(std::span<const uint8_t> bytes, uint64_t pos, uint64_t 
     return true;
 }
 
-}  // namespace quen::sqlite_record
+}  // namespace quen::records::sqlite_record

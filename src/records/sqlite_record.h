@@ -20,7 +20,7 @@
 #include <cstdint>
 #include <span>
 
-namespace quen::sqlite_record {
+namespace quen::records::sqlite_record {
 
 // Reads the varint that starts at `pos`.
 //
@@ -51,4 +51,4 @@ uint64_t serial_type_length(uint64_t type);
 bool read_unsigned_field(std::span<const uint8_t> bytes, uint64_t pos, uint64_t type,
                          uint64_t& value);
 
-}  // namespace quen::sqlite_record
+}  // namespace quen::records::sqlite_record

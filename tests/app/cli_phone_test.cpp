@@ -42,7 +42,7 @@ protected:
     }
 
     // Runs quenfora-cli with the simulator as helper; stdout only.
-    CapturedRun cli(const std::vector<std::string>& args, const std::string& adb = kSim) {
+    platform::CapturedRun cli(const std::vector<std::string>& args, const std::string& adb = kSim) {
         std::vector<std::string> argv = {"/usr/bin/env", "TMPDIR=" + temp_.string(),
                                          "QUEN_PHONE_SIM_DIR=" + phone_.string(),
                                          "/bin/sh", "-c", "exec \"$@\" 2>/dev/null", "sh", kCli};
@@ -51,7 +51,7 @@ protected:
             argv.push_back(adb);
         }
         argv.insert(argv.end(), args.begin(), args.end());
-        return run_captured(argv, std::chrono::seconds(60));
+        return platform::run_captured(argv, std::chrono::seconds(60));
     }
     void write(const fs::path& p, const std::string& text) {
         fs::create_directories(p.parent_path());
@@ -62,7 +62,7 @@ protected:
     // A rooted phone holding the sample databases.
     void sample_phone() {
         const fs::path made = root_ / "made";
-        const auto r = run_captured({kMakeSamplePhone, made.string()}, std::chrono::seconds(60));
+        const auto r = platform::run_captured({kMakeSamplePhone, made.string()}, std::chrono::seconds(60));
         ASSERT_EQ(r.exit_code, 0) << r.output;
         write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
         write(phone_ / "root", "");
@@ -200,7 +200,7 @@ TEST_F(CliPhone, InterruptKillsTheHelperAndExitsWith130) {
         "\"$@\" >/dev/null 2>&1 & p=$!; i=0; "
         "while [ ! -s \"$PIDFILE\" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
         "kill -INT $p; wait $p; echo \"rc=$?\"";
-    const auto r = run_captured({"/usr/bin/env", "TMPDIR=" + temp_.string(), "QUEN_PHONE_SIM_DIR=" + phone_.string(),
+    const auto r = platform::run_captured({"/usr/bin/env", "TMPDIR=" + temp_.string(), "QUEN_PHONE_SIM_DIR=" + phone_.string(),
                                  "PIDFILE=" + pidfile, "/bin/sh", "-c", script, "sh", kCli, "--adb", kSim, "phone"},
                                 std::chrono::seconds(60));
     EXPECT_EQ(r.output, "rc=130\n");
@@ -230,7 +230,7 @@ TEST_F(CliPhone, RealAdbClientWithoutPhoneSaysNoDevice) {
     if (::access(adb.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << adb;
     const auto r = cli({"devices"}, adb);
     // Stop the server it started, whatever the outcome.
-    run_captured({"/usr/bin/env", "TMPDIR=" + temp_.string(), adb, "kill-server"}, std::chrono::seconds(10));
+    platform::run_captured({"/usr/bin/env", "TMPDIR=" + temp_.string(), adb, "kill-server"}, std::chrono::seconds(10));
     EXPECT_FALSE(r.killed);
     if (r.output == "Ready\n" || r.output == "NotAuthorized\n")
         GTEST_SKIP() << "a phone is attached to this machine: " << r.output;

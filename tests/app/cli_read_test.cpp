@@ -158,7 +158,7 @@ TEST_P(CliRead, JsonHasEveryLiveAndRecoverableDeletedRowOnce) {
     std::set<std::string> known_bodies;
     auto check_message = [&](const rapidjson::Value& v, bool deleted) {
         known_bodies.insert(str(v, "body"));
-        const std::string date = v["date"].IsNull() ? "" : quen::local_time_from_millis(v["date"].GetInt64());
+        const std::string date = v["date"].IsNull() ? "" : quen::platform::local_time_from_millis(v["date"].GetInt64());
         const Key key{str(v, "address"), v["thread_id"].GetInt64(), v["type"].GetInt(), date, str(v, "body")};
         const auto it = messages.find(key);
         ASSERT_NE(it, messages.end()) << "missing: " << str(v, "body");

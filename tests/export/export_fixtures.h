@@ -45,8 +45,8 @@ inline void write_file(const std::filesystem::path& path, const std::string& byt
     out << bytes;
 }
 
-inline MessageRecord message(int32_t type, const std::string& date, const std::string& body) {
-    MessageRecord m;
+inline records::MessageRecord message(int32_t type, const std::string& date, const std::string& body) {
+    records::MessageRecord m;
     m.type = type;
     m.thread_id = 1;
     m.date_text = date;

@@ -9,7 +9,7 @@
 #include "export/report_folders.h"
 #include "export_fixtures.h"
 
-namespace quen {
+namespace quen::exports {
 namespace {
 
 using testing::message;
@@ -26,7 +26,7 @@ std::string data_statement(const std::string& page) {
 }
 
 TEST(ContactReport, RowsFollowTheListAndLeaveSipOut) {
-    ContactRecord live;
+    records::ContactRecord live;
     live.name = "Ann|Annie";
     live.phone = "123|456";
     live.email = "a@x.org";
@@ -38,48 +38,48 @@ TEST(ContactReport, RowsFollowTheListAndLeaveSipOut) {
     live.website = "http://ann/";
     live.others = "Family";
     live.sip_address = "sip:ann@x";
-    ContactRecord gone;
+    records::ContactRecord gone;
     gone.deleted = true;
-    const ContactList list = {&gone, &live};
+    const records::ContactList list = {&gone, &live};
 
-    const RowTable rows = contact_rows(list);
+    const exports::RowTable rows = exports::contact_rows(list);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[1], (ReportRow{"1", "Yes", "", "", "", "", "", "", "", "", "", ""}));
-    EXPECT_EQ(rows[2], (ReportRow{"2", "No", "Ann|Annie", "123|456", "a@x.org", "note", "Org",
+    EXPECT_EQ(rows[1], (exports::ReportRow{"1", "Yes", "", "", "", "", "", "", "", "", "", ""}));
+    EXPECT_EQ(rows[2], (exports::ReportRow{"2", "No", "Ann|Annie", "123|456", "a@x.org", "note", "Org",
                                   "Street 1", "ann_im", "Nan", "http://ann/", "Family"}));
-    for (const ReportRow& row : rows) EXPECT_EQ(row.size(), 12u);
+    for (const exports::ReportRow& row : rows) EXPECT_EQ(row.size(), 12u);
 }
 
 TEST(MessageReport, ThreadRowThenItsMessagesInOrder) {
-    ThreadRecord t;
+    records::ThreadRecord t;
     t.deleted = true;
     t.name = "Ann";
     t.address = "+15550100";
     t.messages = {message(1, "2024-01-01 10:00:00", "hello"), message(2, "2024-01-01 10:01:00", "hi"),
                   message(5, "2024-01-01 10:02:00", "queued")};
     t.messages[0].deleted = true;
-    ThreadRecord empty_thread;
+    records::ThreadRecord empty_thread;
     empty_thread.address = "999";
-    const ThreadList list = {&t, &empty_thread};
+    const records::ThreadList list = {&t, &empty_thread};
 
-    const RowTable rows = message_rows(list);
+    const exports::RowTable rows = exports::message_rows(list);
     ASSERT_EQ(rows.size(), 6u);
-    EXPECT_EQ(rows[0], (ReportRow{"ID", "Deleted", "Name", "Phone Number", "Message", "Date Time",
+    EXPECT_EQ(rows[0], (exports::ReportRow{"ID", "Deleted", "Name", "Phone Number", "Message", "Date Time",
                                   "Type", "Text"}));
-    EXPECT_EQ(rows[1], (ReportRow{"1", "Yes", "Ann", "+15550100", "->", "-", "-", "-"}));
-    EXPECT_EQ(rows[2], (ReportRow{"", "", "", "", "->", "2024-01-01 10:00:00", "Received", "hello"}));
-    EXPECT_EQ(rows[3], (ReportRow{"", "", "", "", "->", "2024-01-01 10:01:00", "Sent", "hi"}));
+    EXPECT_EQ(rows[1], (exports::ReportRow{"1", "Yes", "Ann", "+15550100", "->", "-", "-", "-"}));
+    EXPECT_EQ(rows[2], (exports::ReportRow{"", "", "", "", "->", "2024-01-01 10:00:00", "Received", "hello"}));
+    EXPECT_EQ(rows[3], (exports::ReportRow{"", "", "", "", "->", "2024-01-01 10:01:00", "Sent", "hi"}));
     EXPECT_EQ(rows[4][6], "Sent");
-    EXPECT_EQ(rows[5], (ReportRow{"2", "No", "", "999", "->", "-", "-", "-"}));
+    EXPECT_EQ(rows[5], (exports::ReportRow{"2", "No", "", "999", "->", "-", "-", "-"}));
 }
 
 TEST(ContactReport, PageHoldsTheExactStatementAndTitle) {
     TempFolder dir;
-    ContactRecord gone;
+    records::ContactRecord gone;
     gone.deleted = true;
-    const ContactList list = {&gone};
-    ASSERT_EQ(export_contacts(ContactExport(list, dir.str(), shipped_template())),
-              ReportStatus::Written);
+    const records::ContactList list = {&gone};
+    ASSERT_EQ(exports::export_contacts(exports::ContactExport(list, dir.str(), shipped_template())),
+              exports::ReportStatus::Written);
     const std::string page = read_file(dir.path() / "Contacts.html");
     EXPECT_EQ(data_statement(page),
               R"(var data = [["ID","Deleted","Name","Phone","Email","Note","Organization",)"
@@ -96,13 +96,13 @@ TEST(ContactReport, PageHoldsTheExactStatementAndTitle) {
 
 TEST(MessageReport, PageEscapesBodiesAndReplacesTheEarlierOne) {
     TempFolder dir;
-    ThreadRecord t;
+    records::ThreadRecord t;
     t.name = "Zoë \"Z\" O\\Brien";
     t.address = "+15550100";
     t.messages = {message(1, "2024-01-01 10:00:00", "line one\nline two </script> a/b \x1B")};
-    const ThreadList list = {&t};
-    ASSERT_EQ(export_messages(MessageExport(list, dir.str(), shipped_template())),
-              ReportStatus::Written);
+    const records::ThreadList list = {&t};
+    ASSERT_EQ(exports::export_messages(exports::MessageExport(list, dir.str(), shipped_template())),
+              exports::ReportStatus::Written);
     std::string statement = data_statement(read_file(dir.path() / "Messages.html"));
     EXPECT_NE(statement.find(R"(["1","No","Zoë \"Z\" O\\Brien","+15550100","->","-","-","-"])"),
               std::string::npos)
@@ -112,8 +112,8 @@ TEST(MessageReport, PageEscapesBodiesAndReplacesTheEarlierOne) {
         << statement;
 
     t.messages[0].body = "second run";
-    ASSERT_EQ(export_messages(MessageExport(list, dir.str(), shipped_template())),
-              ReportStatus::Written);
+    ASSERT_EQ(exports::export_messages(exports::MessageExport(list, dir.str(), shipped_template())),
+              exports::ReportStatus::Written);
     statement = data_statement(read_file(dir.path() / "Messages.html"));
     EXPECT_NE(statement.find("second run"), std::string::npos);
     EXPECT_EQ(statement.find("line one"), std::string::npos);
@@ -121,43 +121,43 @@ TEST(MessageReport, PageEscapesBodiesAndReplacesTheEarlierOne) {
 
 TEST(Reports, EmptyListsWriteNothingAndBadTemplatesFail) {
     TempFolder dir;
-    EXPECT_EQ(export_contacts(ContactExport({}, dir.str(), shipped_template())), ReportStatus::Nothing);
-    EXPECT_EQ(export_messages(MessageExport({}, dir.str(), shipped_template())), ReportStatus::Nothing);
+    EXPECT_EQ(exports::export_contacts(exports::ContactExport({}, dir.str(), shipped_template())), exports::ReportStatus::Nothing);
+    EXPECT_EQ(exports::export_messages(exports::MessageExport({}, dir.str(), shipped_template())), exports::ReportStatus::Nothing);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
-    ContactRecord c;
-    const ContactList list = {&c};
+    records::ContactRecord c;
+    const records::ContactList list = {&c};
     write_file(dir.path() / "template.html", "<html>no markers</html>");
-    EXPECT_EQ(export_contacts(ContactExport(list, dir.str(), (dir.path() / "template.html").string())),
-              ReportStatus::TemplateInvalid);
+    EXPECT_EQ(exports::export_contacts(exports::ContactExport(list, dir.str(), (dir.path() / "template.html").string())),
+              exports::ReportStatus::TemplateInvalid);
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "Contacts.html"));
 }
 
 TEST(ReportFolders, NamesFollowTheTreeLabels) {
-    EXPECT_EQ(output_folder_name("20240131235959"), "Retrivane20240131235959");
-    EXPECT_EQ(counted_label("Contacts", 128), "Contacts (128)");
-    EXPECT_EQ(report_folder_name("Contacts (25)", 12), "Contacts (12)");
-    EXPECT_EQ(report_folder_name("Message (10)", 3), "Message (3)");
-    EXPECT_EQ(report_folder_name("Contacts", 2), "Contacts(2)");
+    EXPECT_EQ(exports::output_folder_name("20240131235959"), "Retrivane20240131235959");
+    EXPECT_EQ(exports::counted_label("Contacts", 128), "Contacts (128)");
+    EXPECT_EQ(exports::report_folder_name("Contacts (25)", 12), "Contacts (12)");
+    EXPECT_EQ(exports::report_folder_name("Message (10)", 3), "Message (3)");
+    EXPECT_EQ(exports::report_folder_name("Contacts", 2), "Contacts(2)");
 }
 
 TEST(ReportFolders, PhoneReportsWriteCheckedRecordsIntoCountedFolders) {
     TempFolder dir;
-    ContactRecord a, b, c;
+    records::ContactRecord a, b, c;
     a.name = "A";
     b.name = "B";
     b.checked = false;
     c.name = "C";
     c.deleted = true;
-    ThreadRecord t1, t2;
+    records::ThreadRecord t1, t2;
     t1.address = "1";
     t1.messages = {message(1, "2024-01-01 00:00:00", "x")};
     t2.address = "2";
-    const ContactList contacts = {&c, &a, &b};
-    const ThreadList threads = {&t1, &t2};
+    const records::ContactList contacts = {&c, &a, &b};
+    const records::ThreadList threads = {&t1, &t2};
 
-    const PhoneReports r =
-        write_phone_reports(dir.str(), contacts, threads, "20240131235959", shipped_template());
+    const exports::PhoneReports r =
+        exports::write_phone_reports(dir.str(), contacts, threads, "20240131235959", shipped_template());
     ASSERT_TRUE(r.ok) << r.error;
     const auto root = dir.path() / "Retrivane20240131235959";
     EXPECT_EQ(r.output_folder, root.string());
@@ -172,8 +172,8 @@ TEST(ReportFolders, PhoneReportsWriteCheckedRecordsIntoCountedFolders) {
 
     // Nothing checked in a kind: no folder for it; an existing output folder is fine.
     a.checked = c.checked = false;
-    const PhoneReports again =
-        write_phone_reports(dir.str(), contacts, threads, "20240131235959", shipped_template());
+    const exports::PhoneReports again =
+        exports::write_phone_reports(dir.str(), contacts, threads, "20240131235959", shipped_template());
     ASSERT_TRUE(again.ok) << again.error;
     EXPECT_TRUE(again.contacts_page.empty());
     EXPECT_FALSE(again.messages_page.empty());
@@ -181,16 +181,16 @@ TEST(ReportFolders, PhoneReportsWriteCheckedRecordsIntoCountedFolders) {
 
 TEST(ReportFolders, PhoneReportsFailWithoutTemplateBeforeMakingFolders) {
     TempFolder dir;
-    ContactRecord a;
-    const ContactList contacts = {&a};
-    const PhoneReports r = write_phone_reports(dir.str(), contacts, {}, "20240131235959",
+    records::ContactRecord a;
+    const records::ContactList contacts = {&a};
+    const exports::PhoneReports r = exports::write_phone_reports(dir.str(), contacts, {}, "20240131235959",
                                                (dir.path() / "absent.html").string());
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find("absent.html"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
-    EXPECT_FALSE(write_phone_reports("", contacts, {}, "1", shipped_template()).ok);
+    EXPECT_FALSE(exports::write_phone_reports("", contacts, {}, "1", shipped_template()).ok);
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::exports

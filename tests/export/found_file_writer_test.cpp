@@ -132,24 +132,24 @@ TEST(FoundFileWriter, LayoutCheckedItemsAndDoneCounter) {
         if (t->type_name() == "png")
             for (auto& it : t->items) it.check = 0;
     }
-    EXPECT_EQ(count_checked_items(*tree), 2u);
+    EXPECT_EQ(exports::count_checked_items(*tree), 2u);
 
     std::string err;
-    const std::string out = make_output_folder(d.dir.path() + "/chosen", &err);
+    const std::string out = exports::make_output_folder(d.dir.path() + "/chosen", &err);
     ASSERT_FALSE(out.empty()) << err;
     EXPECT_EQ(fs::path(out).parent_path(), fs::path(d.dir.path() + "/chosen"));
     EXPECT_EQ(fs::path(out).filename().string().rfind("Retrivane", 0), 0u);
     EXPECT_EQ(fs::path(out).filename().string().size(), 9u + 14u);
 
-    FoundFileWriterJob job;
+    exports::FoundFileWriterJob job;
     job.disk = tree.get();
-    job.destination = make_disk_folder_text(out);
+    job.destination = exports::make_disk_folder_text(out);
     EXPECT_EQ(fs::path(job.destination).filename().string().rfind("disk", 0), 0u);
     std::atomic<uint64_t> done{5};
     RecoveryState state;
     state.set(kRecoveryRunning);
     CopyBuffer buf;
-    FoundFileWriteResult r = write_found_files(done, job, state, buf);
+    exports::FoundFileWriteResult r = write_found_files(done, job, state, buf);
     EXPECT_EQ(r.written, 2u);
     EXPECT_TRUE(r.failed.empty());
     EXPECT_FALSE(r.cancelled);
@@ -161,7 +161,7 @@ TEST(FoundFileWriter, LayoutCheckedItemsAndDoneCounter) {
     EXPECT_FALSE(fs::exists(job.destination + "/gif"));
 
     // A second disk written in the same second gets a folder of its own.
-    const std::string second = make_disk_folder_text(out);
+    const std::string second = exports::make_disk_folder_text(out);
     EXPECT_NE(second, job.destination);
     EXPECT_FALSE(fs::exists(second));
 }
@@ -175,7 +175,7 @@ TEST(FoundFileWriter, CancelledRecoveryKeepsWhatWasWritten) {
     png->add_found_file("60.png", 900, 30720);
     auto tree = build_scan_tree(*d.disk);
 
-    FoundFileWriterJob job;
+    exports::FoundFileWriterJob job;
     job.disk = tree.get();
     job.destination = d.dir.path() + "/disk";
     std::atomic<uint64_t> done{0};
@@ -183,7 +183,7 @@ TEST(FoundFileWriter, CancelledRecoveryKeepsWhatWasWritten) {
     state.set(kRecoveryRunning);
     CopyBuffer buf;
     // The user presses Stop while the first file is written.
-    auto r = write_found_files(done, job, state, buf, [&](const std::string&, bool) {
+    auto r = exports::write_found_files(done, job, state, buf, [&](const std::string&, bool) {
         state.set(kRecoveryStopRequested);
     });
     EXPECT_TRUE(r.cancelled);
@@ -203,7 +203,7 @@ TEST(FoundFileWriter, WriteFailureIsCountedAndReported) {
     jpg->add_found_file("20.jpg", 9000, 10240);
     jpg->add_found_file("60.jpg", 100, 30720);
     auto tree = build_scan_tree(*d.disk);
-    FoundFileWriterJob job;
+    exports::FoundFileWriterJob job;
     job.disk = tree.get();
     job.destination = d.dir.path() + "/disk";
 
@@ -217,7 +217,7 @@ TEST(FoundFileWriter, WriteFailureIsCountedAndReported) {
         RecoveryState state;
         state.set(kRecoveryRunning);
         CopyBuffer buf;
-        auto r = write_found_files(done, job, state, buf);
+        auto r = exports::write_found_files(done, job, state, buf);
         if (r.written != 2 || done.load() != 2) _exit(11);
         if (r.failed.size() != 1) _exit(12);
         if (r.failed[0].path != job.destination + "/jpg/20.jpg") _exit(13);

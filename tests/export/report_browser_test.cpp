@@ -13,7 +13,7 @@
 #include "export/report_folders.h"
 #include "export_fixtures.h"
 
-namespace quen {
+namespace quen::exports {
 namespace {
 
 using testing::message;
@@ -86,15 +86,15 @@ protected:
         kept.address = "+15550111";
         kept.messages = {message(2, "2024-01-02 09:00:00", "hello Ann")};
 
-        reports = write_phone_reports(work.str(), {&gone, &ann, &bob}, {&lost, &kept},
+        reports = exports::write_phone_reports(work.str(), {&gone, &ann, &bob}, {&lost, &kept},
                                       "20240131235959", shipped_template());
         ASSERT_TRUE(reports.ok) << reports.error;
     }
 
     TempFolder work;
-    ContactRecord gone, ann, bob;
-    ThreadRecord lost, kept;
-    PhoneReports reports;
+    records::ContactRecord gone, ann, bob;
+    records::ThreadRecord lost, kept;
+    exports::PhoneReports reports;
 };
 
 TEST_F(ReportInBrowser, ContactsPageShowsOneRowPerContactWithDeletedMarked) {
@@ -157,4 +157,4 @@ TEST_F(ReportInBrowser, SearchFromTheAddressHidesGroupsThatDoNotMatch) {
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::exports

@@ -5,10 +5,10 @@
 
 #include "export/report_json.h"
 
-namespace quen {
+namespace quen::exports {
 namespace {
 
-std::string one_cell(const std::string& cell) { return serialize_row_table({{cell}}); }
+std::string one_cell(const std::string& cell) { return exports::serialize_row_table({{cell}}); }
 
 TEST(RowTableJson, EscapesQuotesBackslashesAndControlBytes) {
     EXPECT_EQ(one_cell("say \"hi\""), R"([["say \"hi\""]])");
@@ -42,20 +42,20 @@ TEST(RowTableJson, CellEndsAtFirstZeroByte) {
 }
 
 TEST(RowTableJson, CompactArraysWithoutWhitespace) {
-    EXPECT_EQ(serialize_row_table({}), "[]");
-    EXPECT_EQ(serialize_row_table({{}}), "[[]]");
-    EXPECT_EQ(serialize_row_table({{"a", "b"}, {"", "c d"}, {}}), R"([["a","b"],["","c d"],[]])");
+    EXPECT_EQ(exports::serialize_row_table({}), "[]");
+    EXPECT_EQ(exports::serialize_row_table({{}}), "[[]]");
+    EXPECT_EQ(exports::serialize_row_table({{"a", "b"}, {"", "c d"}, {}}), R"([["a","b"],["","c d"],[]])");
 }
 
 TEST(RowTableJson, ExampleStatementOfOneDeletedEmptyContact) {
-    const RowTable table = {
+    const exports::RowTable table = {
         {"ID", "Deleted", "Name", "Phone", "Email", "Note", "Organization", "Address", "IM",
          "Nickname", "Website", "Others"},
         {"1", "Yes", "", "", "", "", "", "", "", "", "", ""}};
-    EXPECT_EQ(serialize_row_table(table),
+    EXPECT_EQ(exports::serialize_row_table(table),
               R"([["ID","Deleted","Name","Phone","Email","Note","Organization","Address","IM",)"
               R"("Nickname","Website","Others"],["1","Yes","","","","","","","","","",""]])");
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::exports

@@ -7,7 +7,7 @@
 #include "export/report_page.h"
 #include "export_fixtures.h"
 
-namespace quen {
+namespace quen::exports {
 namespace {
 
 using testing::read_file;
@@ -20,7 +20,7 @@ TEST(ReportPage, ReplacesFirstMarkersAndWritesCrLfLineEnds) {
         "<html><head><title></title></head>\r\n<body>\n<script>\r\nvar data = [];\n"
         "show(data);\r</script>\n<!-- var data = []; <title></title> -->\n</body></html>";
     std::string page;
-    ASSERT_TRUE(build_report_page(tpl, "Contacts", R"([["a"]])", page));
+    ASSERT_TRUE(exports::build_report_page(tpl, "Contacts", R"([["a"]])", page));
     EXPECT_EQ(page,
               "<html><head><title>Contacts</title></head>\r\n<body>\r\n<script>\r\n"
               "var data = [[\"a\"]];\r\nshow(data);\r</script>\r\n"
@@ -31,26 +31,26 @@ TEST(ReportPage, TitleMarkerIsSearchedAfterTheDataIsIn) {
     // With the title marker only after the script, the first one in the result
     // is still the template's own: the data cannot carry one ("<" is escaped).
     std::string page;
-    ASSERT_TRUE(build_report_page("var data = [];<title></title>", "Messages",
+    ASSERT_TRUE(exports::build_report_page("var data = [];<title></title>", "Messages",
                                   R"([["\u003Ctitle>\u003C/title>"]])", page));
     EXPECT_EQ(page, R"(var data = [["\u003Ctitle>\u003C/title>"]];<title>Messages</title>)");
 }
 
 TEST(ReportPage, MissingMarkersWriteNothing) {
     std::string page = "old";
-    EXPECT_FALSE(build_report_page("<title></title> var data = [1];", "T", "[]", page));
+    EXPECT_FALSE(exports::build_report_page("<title></title> var data = [1];", "T", "[]", page));
     EXPECT_TRUE(page.empty());
-    EXPECT_FALSE(build_report_page("var data = []; <title>x</title>", "T", "[]", page));
+    EXPECT_FALSE(exports::build_report_page("var data = []; <title>x</title>", "T", "[]", page));
     EXPECT_TRUE(page.empty());
 
     TempFolder dir;
     write_file(dir.path() / "bad.html", "<html><title></title></html>");
     const std::string out = (dir.path() / "out.html").string();
-    EXPECT_EQ(write_report_page("T", (dir.path() / "bad.html").string(), out, "[]"),
-              ReportStatus::TemplateInvalid);
-    EXPECT_EQ(write_report_page("T", (dir.path() / "absent.html").string(), out, "[]"),
-              ReportStatus::TemplateMissing);
-    EXPECT_EQ(write_report_page("T", "", out, "[]"), ReportStatus::TemplateMissing);
+    EXPECT_EQ(exports::write_report_page("T", (dir.path() / "bad.html").string(), out, "[]"),
+              exports::ReportStatus::TemplateInvalid);
+    EXPECT_EQ(exports::write_report_page("T", (dir.path() / "absent.html").string(), out, "[]"),
+              exports::ReportStatus::TemplateMissing);
+    EXPECT_EQ(exports::write_report_page("T", "", out, "[]"), exports::ReportStatus::TemplateMissing);
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
@@ -62,10 +62,10 @@ TEST(ReportPage, RewriteReplacesTheEarlierPage) {
     write_file(tpl, "<title></title>\n" + filler + "\nvar data = [];\n");
     const std::string out = (dir.path() / "Contacts.html").string();
 
-    ASSERT_EQ(write_report_page("Contacts", tpl.string(), out, R"([["first page, longer"]])"),
-              ReportStatus::Written);
-    ASSERT_EQ(write_report_page("Contacts", tpl.string(), out, R"([["2nd"]])"),
-              ReportStatus::Written);
+    ASSERT_EQ(exports::write_report_page("Contacts", tpl.string(), out, R"([["first page, longer"]])"),
+              exports::ReportStatus::Written);
+    ASSERT_EQ(exports::write_report_page("Contacts", tpl.string(), out, R"([["2nd"]])"),
+              exports::ReportStatus::Written);
     EXPECT_EQ(read_file(out),
               "<title>Contacts</title>\r\n" + filler + "\r\nvar data = [[\"2nd\"]];\r\n");
     // Only the page: no temporary file is left beside it.
@@ -82,12 +82,12 @@ TEST(ReportPage, UnwritableOutputFailsAndKeepsNothingBehind) {
     const auto tpl = dir.path() / "template.html";
     write_file(tpl, "<title></title>var data = [];");
     // The output folder does not exist.
-    EXPECT_EQ(write_report_page("T", tpl.string(), (dir.path() / "no/such/out.html").string(), "[]"),
-              ReportStatus::WriteFailed);
+    EXPECT_EQ(exports::write_report_page("T", tpl.string(), (dir.path() / "no/such/out.html").string(), "[]"),
+              exports::ReportStatus::WriteFailed);
     // The output path is a folder: the folder stays and no temp file is left.
     std::filesystem::create_directory(dir.path() / "taken.html");
-    EXPECT_EQ(write_report_page("T", tpl.string(), (dir.path() / "taken.html").string(), "[]"),
-              ReportStatus::WriteFailed);
+    EXPECT_EQ(exports::write_report_page("T", tpl.string(), (dir.path() / "taken.html").string(), "[]"),
+              exports::ReportStatus::WriteFailed);
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "taken.html"));
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
@@ -98,4 +98,4 @@ TEST(ReportPage, UnwritableOutputFailsAndKeepsNothingBehind) {
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::exports

@@ -43,11 +43,11 @@ bool write_file(const std::string& path, const uint8_t* data, size_t size) {
 }
 
 // `data` of Android's contacts2.db and `sms` of mmssms.db.
-quen::FreeSpaceLayout android_layout(quen::FreeSpaceMode mode, uint32_t root) {
-    quen::FreeSpaceLayout l;
+quen::records::FreeSpaceLayout android_layout(quen::records::FreeSpaceMode mode, uint32_t root) {
+    quen::records::FreeSpaceLayout l;
     l.mode = mode;
     l.root_page = root;
-    if (mode == quen::FreeSpaceMode::Contacts) {
+    if (mode == quen::records::FreeSpaceMode::Contacts) {
         l.column_count = 31, l.raw_contact_id = 3, l.data1 = 9;
     } else {
         l.column_count = 19, l.thread_id = 1, l.address = 2, l.date = 4, l.type = 9, l.body = 12;
@@ -59,8 +59,8 @@ quen::FreeSpaceLayout android_layout(quen::FreeSpaceMode mode, uint32_t root) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool once = [] {
-        quen::mimetype_id_table()[2] = "vnd.android.cursor.item/name";
-        quen::mimetype_id_table()[3] = "vnd.android.cursor.item/phone_v2";
+        quen::records::mimetype_id_table()[2] = "vnd.android.cursor.item/name";
+        quen::records::mimetype_id_table()[3] = "vnd.android.cursor.item/phone_v2";
         return true;
     }();
     (void)once;
@@ -68,20 +68,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string messages = work_folder() + "/mmssms.db";
     if (!write_file(contacts, data, size) || !write_file(messages, data, size)) return 0;
 
-    quen::ContactMap contact_map;
-    quen::ThreadMap thread_map;
-    quen::scan_free_space(quen::FreeSpaceMode::Contacts, contacts, contact_map);
-    quen::scan_free_space(quen::FreeSpaceMode::Messages, messages, thread_map);
+    quen::records::ContactMap contact_map;
+    quen::records::ThreadMap thread_map;
+    quen::records::scan_free_space(quen::records::FreeSpaceMode::Contacts, contacts, contact_map);
+    quen::records::scan_free_space(quen::records::FreeSpaceMode::Messages, messages, thread_map);
 
     // The raw walk from a few root pages, whatever SQLite thinks of the file.
     for (uint32_t root = 2; root <= 6; ++root) {
-        auto c = android_layout(quen::FreeSpaceMode::Contacts, root);
-        quen::for_each_free_region(contacts, c, [&](std::span<const uint8_t> r) {
-            quen::carve_contacts(r, c, [](const quen::ContactCandidate&) {});
+        auto c = android_layout(quen::records::FreeSpaceMode::Contacts, root);
+        quen::records::for_each_free_region(contacts, c, [&](std::span<const uint8_t> r) {
+            quen::records::carve_contacts(r, c, [](const quen::records::ContactCandidate&) {});
         });
-        auto m = android_layout(quen::FreeSpaceMode::Messages, root);
-        quen::for_each_free_region(messages, m, [&](std::span<const uint8_t> r) {
-            quen::carve_messages(r, m, [](const quen::MessageCandidate&) {});
+        auto m = android_layout(quen::records::FreeSpaceMode::Messages, root);
+        quen::records::for_each_free_region(messages, m, [&](std::span<const uint8_t> r) {
+            quen::records::carve_messages(r, m, [](const quen::records::MessageCandidate&) {});
         });
     }
     return 0;

@@ -10,7 +10,7 @@
 #include "platform/paths.h"
 #include "sim_phone.h"
 
-namespace quen {
+namespace quen::phone {
 namespace {
 
 using namespace std::chrono_literals;
@@ -20,20 +20,20 @@ namespace fs = std::filesystem;
 
 // What the recovery sends for one acquisition of a Ready phone: every captured
 // command is preceded by its own start-server.
-Calls expected_calls(const WorkFolder& work) {
+Calls expected_calls(const phone::WorkFolder& work) {
     Calls c{{"start-server"}, {"devices"}};
-    const auto locals = local_database_targets(work);
-    for (std::size_t i = 0; i < kRemoteDatabaseFiles.size(); ++i) {
+    const auto locals = phone::local_database_targets(work);
+    for (std::size_t i = 0; i < phone::kRemoteDatabaseFiles.size(); ++i) {
         c.push_back({"start-server"});
-        c.push_back({"shell", "su", "root", "chmod", "777", kRemoteDatabaseFiles[i]});
+        c.push_back({"shell", "su", "root", "chmod", "777", phone::kRemoteDatabaseFiles[i]});
         c.push_back({"start-server"});
-        c.push_back({"pull", kRemoteDatabaseFiles[i], locals[i]});
+        c.push_back({"pull", phone::kRemoteDatabaseFiles[i], locals[i]});
     }
     return c;
 }
 
 void put_all_six(SimPhone& phone) {
-    for (const char* remote : kRemoteDatabaseFiles) phone.put(remote, std::string("content of ") + remote);
+    for (const char* remote : phone::kRemoteDatabaseFiles) phone.put(remote, std::string("content of ") + remote);
 }
 
 TEST(Acquisition, RootedPhoneSixFilesAndTwoBackupsLandUnderAPathWithBlanks) {
@@ -41,14 +41,14 @@ TEST(Acquisition, RootedPhoneSixFilesAndTwoBackupsLandUnderAPathWithBlanks) {
     phone.ready();
     phone.rooted();
     put_all_six(phone);
-    const WorkFolder work = prepare_work_folder(phone.temp());
+    const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
     ASSERT_NE(work.contacts_db.find(' '), std::string::npos);
 
-    EXPECT_EQ(run_acquisition(phone.helper(), work), DeviceState::Ready);
+    EXPECT_EQ(phone::run_acquisition(phone.helper(), work), phone::DeviceState::Ready);
 
-    const auto locals = local_database_targets(work);
+    const auto locals = phone::local_database_targets(work);
     for (std::size_t i = 0; i < locals.size(); ++i)
-        EXPECT_EQ(SimPhone::read(locals[i]), std::string("content of ") + kRemoteDatabaseFiles[i]) << locals[i];
+        EXPECT_EQ(SimPhone::read(locals[i]), std::string("content of ") + phone::kRemoteDatabaseFiles[i]) << locals[i];
     EXPECT_EQ(SimPhone::read(work.contacts_backup), SimPhone::read(work.contacts_db));
     EXPECT_EQ(SimPhone::read(work.messages_backup), SimPhone::read(work.messages_db));
     // The backup copy is made without the database's companions.
@@ -62,9 +62,9 @@ TEST(Acquisition, PhoneWithoutRootIsReadyButNothingLands) {
     SimPhone phone;
     phone.ready();
     put_all_six(phone);
-    const WorkFolder work = prepare_work_folder(phone.temp());
+    const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
 
-    EXPECT_EQ(run_acquisition(phone.helper(), work), DeviceState::Ready);
+    EXPECT_EQ(phone::run_acquisition(phone.helper(), work), phone::DeviceState::Ready);
     for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
     EXPECT_EQ(phone.calls(), expected_calls(work));  // every step is still tried
 }
@@ -77,10 +77,10 @@ TEST(Acquisition, NoPhoneOrUnauthorizedPhoneFetchesNothing) {
         phone.listing(listing);
         phone.rooted();
         put_all_six(phone);
-        const WorkFolder work = prepare_work_folder(phone.temp());
-        const DeviceState want = std::string(listing).find("A1") == std::string::npos ? DeviceState::NoDevice
-                                                                                       : DeviceState::NotAuthorized;
-        EXPECT_EQ(run_acquisition(phone.helper(), work), want) << listing;
+        const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
+        const phone::DeviceState want = std::string(listing).find("A1") == std::string::npos ? phone::DeviceState::NoDevice
+                                                                                       : phone::DeviceState::NotAuthorized;
+        EXPECT_EQ(phone::run_acquisition(phone.helper(), work), want) << listing;
         EXPECT_EQ(phone.calls(), (Calls{{"start-server"}, {"devices"}})) << listing;
         for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
     }
@@ -91,20 +91,20 @@ TEST(Acquisition, StaleWorkFilesAndTheirLogsAreRemovedBeforeAFreshPull) {
     phone.ready();
     phone.rooted();
     // This phone's databases use no write-ahead log: only the main files exist.
-    phone.put(kRemoteDatabaseFiles[0], "new contacts");
-    phone.put(kRemoteDatabaseFiles[3], "new messages");
+    phone.put(phone::kRemoteDatabaseFiles[0], "new contacts");
+    phone.put(phone::kRemoteDatabaseFiles[3], "new messages");
 
     // An earlier run (another phone) left every file behind.
-    WorkFolder work = prepare_work_folder(phone.temp());
+    phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
     for (const auto& path : work.database_paths()) SimPhone::write(path, "old " + path);
 
     // A second start finds the folders present and clears the old files,
     // logs included, so SQLite cannot apply an old log to the new copy.
-    work = prepare_work_folder(phone.temp());
+    work = phone::prepare_work_folder(phone.temp());
     for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
     EXPECT_TRUE(fs::is_directory(work.picture_folder));
 
-    EXPECT_EQ(run_acquisition(phone.helper(), work), DeviceState::Ready);
+    EXPECT_EQ(phone::run_acquisition(phone.helper(), work), phone::DeviceState::Ready);
     EXPECT_EQ(SimPhone::read(work.contacts_db), "new contacts");
     EXPECT_EQ(SimPhone::read(work.messages_backup), "new messages");
     for (const auto* path : {&work.contacts_shm, &work.contacts_wal, &work.messages_shm, &work.messages_wal})
@@ -112,13 +112,13 @@ TEST(Acquisition, StaleWorkFilesAndTheirLogsAreRemovedBeforeAFreshPull) {
 
     // Closing (or going back) deletes the database files and the logs again.
     SimPhone::write(work.contacts_wal, "log");
-    delete_work_files(work);
+    phone::delete_work_files(work);
     for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
     EXPECT_TRUE(fs::is_directory(work.contacts_backup_folder));
 }
 
 TEST(Acquisition, WorkFolderLayout) {
-    const WorkFolder w = work_folder_paths("/T mp/");
+    const phone::WorkFolder w = phone::work_folder_paths("/T mp/");
     EXPECT_EQ(w.contacts_db, "/T mp/Quenfora/contacts2.db");
     EXPECT_EQ(w.contacts_backup, "/T mp/Quenfora/bak/contacts2.db");
     EXPECT_EQ(w.picture_folder, "/T mp/Quenfora/picture/");
@@ -139,10 +139,10 @@ TEST(Acquisition, WorkFolderLayout) {
 
 TEST(Acquisition, PictureFolderIsRemovedWithItsContent) {
     SimPhone phone;
-    const WorkFolder work = prepare_work_folder(phone.temp());
+    const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
     SimPhone::write(work.picture_folder + "3-2048.jpg", "jpeg");
     fs::create_directories(work.picture_folder + "sub");
-    remove_picture_folder(work);
+    phone::remove_picture_folder(work);
     EXPECT_FALSE(fs::exists(work.picture_folder));
     EXPECT_TRUE(fs::is_directory(work.contacts_backup_folder));
     EXPECT_TRUE(fs::is_directory(work.contacts_folder));
@@ -154,60 +154,60 @@ TEST(AdbRunner, ListingIsReadWhileAFloodingHelperRuns) {
     // 2 MB of notices before the listing: a runner that let the pipe fill up
     // would see the helper killed at the limit and never read the listing.
     phone.set("flood-devices", "2000000");
-    EXPECT_EQ(adb_devices_state(phone.helper()), DeviceState::Ready);
+    EXPECT_EQ(phone::adb_devices_state(phone.helper()), phone::DeviceState::Ready);
 }
 
 TEST(AdbRunner, OverstayingHelperIsCutOff) {
     SimPhone phone;
     phone.ready();
-    AdbHelper helper = phone.helper();
+    phone::AdbHelper helper = phone.helper();
     // Limits long enough for a loaded machine, far below the delays.
     helper.command_limit = 3s;
     helper.server_limit = 1s;
 
     // A server start that hangs is abandoned; the listing still runs.
     phone.set("delay-start-server", "20000");
-    EXPECT_EQ(adb_devices_state(helper), DeviceState::Ready);
+    EXPECT_EQ(phone::adb_devices_state(helper), phone::DeviceState::Ready);
 
     // A listing that hangs gives no output, hence no device.
     phone.set("delay-devices", "20000");
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(adb_devices_state(helper), DeviceState::NoDevice);
+    EXPECT_EQ(phone::adb_devices_state(helper), phone::DeviceState::NoDevice);
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 15s);
 
     // A helper whose child keeps its output open does not hold the call past the limit.
     phone.set("delay-devices", "0");
     phone.set("stay-devices", "");
-    EXPECT_EQ(adb_devices_state(helper), DeviceState::Ready);
+    EXPECT_EQ(phone::adb_devices_state(helper), phone::DeviceState::Ready);
 }
 
 TEST(AdbRunner, KillServerRunsOnceWithoutStartingTheServer) {
     SimPhone phone;
-    adb_kill_server(phone.helper());
+    phone::adb_kill_server(phone.helper());
     EXPECT_EQ(phone.calls(), (Calls{{"kill-server"}}));
 }
 
 TEST(AdbRunner, MissingHelperMeansNoDevice) {
     SimPhone phone;
-    const WorkFolder work = prepare_work_folder(phone.temp());
-    const AdbHelper missing{"/nonexistent/quenfora-recovery-for-android-adb-help"};
-    EXPECT_EQ(adb_run(missing, {"devices"}), "");
-    EXPECT_EQ(run_acquisition(missing, work), DeviceState::NoDevice);
+    const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
+    const phone::AdbHelper missing{"/nonexistent/quenfora-recovery-for-android-adb-help"};
+    EXPECT_EQ(phone::adb_run(missing, {"devices"}), "");
+    EXPECT_EQ(phone::run_acquisition(missing, work), phone::DeviceState::NoDevice);
 }
 
 TEST(AdbRunner, HelperBesideTheProgramIsPreferredToAdbOnPath) {
     SimPhone phone;
     phone.ready();
-    const std::string beside = program_folder() + "/" + kAdbHelperFileName;
+    const std::string beside = platform::program_folder() + "/" + phone::kAdbHelperFileName;
     fs::remove(beside);
-    EXPECT_EQ(adb_helper_program(AdbHelper{}), "adb");
+    EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{}), "adb");
     fs::create_symlink(test::kPhoneSim, beside);
-    EXPECT_EQ(adb_helper_program(AdbHelper{}), beside);
-    EXPECT_EQ(adb_devices_state(AdbHelper{}), DeviceState::Ready);
-    EXPECT_EQ(adb_helper_program(AdbHelper{"/opt/my adb"}), "/opt/my adb");  // --adb wins
+    EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{}), beside);
+    EXPECT_EQ(phone::adb_devices_state(phone::AdbHelper{}), phone::DeviceState::Ready);
+    EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{"/opt/my adb"}), "/opt/my adb");  // --adb wins
     fs::remove(beside);
     EXPECT_EQ(phone.calls(), (Calls{{"start-server"}, {"devices"}}));
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::phone

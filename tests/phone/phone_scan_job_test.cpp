@@ -17,7 +17,7 @@
 #include "sample_phone.h"
 #include "sim_phone.h"
 
-namespace quen {
+namespace quen::phone {
 namespace {
 
 using namespace std::chrono_literals;
@@ -25,10 +25,10 @@ using test::SimPhone;
 
 struct JobRun {
     std::vector<Message> messages;
-    LoadState load_state = kLoading;
+    phone::LoadState load_state = phone::kLoading;
     std::vector<unsigned> positions;
     bool loaded = false;
-    std::shared_ptr<PhoneScan> scan;
+    std::shared_ptr<phone::PhoneScan> scan;
 };
 
 using Seq = std::vector<std::tuple<unsigned, WParam, LParam>>;
@@ -43,11 +43,11 @@ Seq seq(const std::vector<Message>& messages) {
 // until the job has ended, then a short while more to catch anything late.
 JobRun run_job(SimPhone& phone) {
     auto sink = std::make_shared<QueueSink>();
-    auto scan = std::make_shared<PhoneScan>();
+    auto scan = std::make_shared<phone::PhoneScan>();
     scan->window = sink;
     scan->helper = phone.helper();
-    scan->work = prepare_work_folder(phone.temp());
-    PhoneScanDriver driver(scan);
+    scan->work = phone::prepare_work_folder(phone.temp());
+    phone::PhoneScanDriver driver(scan);
     JobRun run;
     const auto handler = [&](const Message& m) {
         run.messages.push_back(m);
@@ -73,10 +73,10 @@ Seq full_sequence() {
 
 TEST(PhoneScanJob, ProgressPositionsOfTheEightSteps) {
     std::vector<unsigned> got;
-    for (WParam step = 1; step <= 8; ++step) got.push_back(load_progress_position(step, 8));
+    for (WParam step = 1; step <= 8; ++step) got.push_back(phone::load_progress_position(step, 8));
     EXPECT_EQ(got, (std::vector<unsigned>{12, 25, 37, 50, 62, 75, 87, 100}));
-    EXPECT_EQ(load_progress_position(3, 0), 0u);
-    EXPECT_EQ(load_progress_position(0, 8), 0u);
+    EXPECT_EQ(phone::load_progress_position(3, 0), 0u);
+    EXPECT_EQ(phone::load_progress_position(0, 8), 0u);
 }
 
 TEST(PhoneScanJob, NoPhoneEndsAfterOneListing) {
@@ -84,7 +84,7 @@ TEST(PhoneScanJob, NoPhoneEndsAfterOneListing) {
     phone.rooted();
     const JobRun run = run_job(phone);
     EXPECT_EQ(seq(run.messages), (Seq{{WM_DEVICE_STATE, 0, 0}}));
-    EXPECT_EQ(run.load_state, static_cast<LoadState>(DeviceState::NoDevice));
+    EXPECT_EQ(run.load_state, static_cast<phone::LoadState>(phone::DeviceState::NoDevice));
     EXPECT_FALSE(run.loaded);
     EXPECT_EQ(phone.calls(), (std::vector<std::vector<std::string>>{{"start-server"}, {"devices"}}));
 }
@@ -93,10 +93,10 @@ TEST(PhoneScanJob, UnauthorizedFirstLineFetchesNothing) {
     SimPhone phone;
     phone.listing("List of devices attached\nA1\tunauthorized\nB2\tdevice\n\n");
     phone.rooted();
-    phone.put(kRemoteDatabaseFiles[0], "db");
+    phone.put(phone::kRemoteDatabaseFiles[0], "db");
     const JobRun run = run_job(phone);
     EXPECT_EQ(seq(run.messages), (Seq{{WM_DEVICE_STATE, 2, 0}}));
-    EXPECT_EQ(run.load_state, static_cast<LoadState>(DeviceState::NotAuthorized));
+    EXPECT_EQ(run.load_state, static_cast<phone::LoadState>(phone::DeviceState::NotAuthorized));
     EXPECT_EQ(phone.calls().size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(run.scan->work.contacts_db));
 }
@@ -104,11 +104,11 @@ TEST(PhoneScanJob, UnauthorizedFirstLineFetchesNothing) {
 TEST(PhoneScanJob, PhoneWithoutRootIsReadyWithEmptyMapsAndStillCompletes) {
     SimPhone phone;
     phone.ready();
-    phone.put(kRemoteDatabaseFiles[0], "db");
+    phone.put(phone::kRemoteDatabaseFiles[0], "db");
     const JobRun run = run_job(phone);
     EXPECT_EQ(seq(run.messages), full_sequence());
     EXPECT_EQ(run.positions, (std::vector<unsigned>{12, 25, 37, 50, 62, 75, 87, 100}));
-    EXPECT_EQ(run.load_state, static_cast<LoadState>(DeviceState::Ready));
+    EXPECT_EQ(run.load_state, static_cast<phone::LoadState>(phone::DeviceState::Ready));
     EXPECT_TRUE(run.loaded);
     EXPECT_TRUE(run.scan->contact_map.empty());
     EXPECT_TRUE(run.scan->thread_map.empty());
@@ -124,23 +124,23 @@ TEST(PhoneScanJob, RootedSamplePhoneFillsTheMapsAndListsDeletedFirst) {
     std::string error;
     const auto sample = sample_phone::make_sample_phone(made, sample_phone::Options{}, error);
     ASSERT_TRUE(sample) << error;
-    phone.put(kRemoteDatabaseFiles[0], SimPhone::read(sample->contacts_path));
-    phone.put(kRemoteDatabaseFiles[3], SimPhone::read(sample->messages_path));
+    phone.put(phone::kRemoteDatabaseFiles[0], SimPhone::read(sample->contacts_path));
+    phone.put(phone::kRemoteDatabaseFiles[3], SimPhone::read(sample->messages_path));
 
     const JobRun run = run_job(phone);
     EXPECT_EQ(seq(run.messages), full_sequence());
     ASSERT_TRUE(run.loaded);
-    const PhoneScan& s = *run.scan;
+    const phone::PhoneScan& s = *run.scan;
 
     // Every record is listed once, deleted records first.
     ASSERT_EQ(s.contact_list.size(), s.contact_map.size());
     ASSERT_EQ(s.thread_list.size(), s.thread_map.size());
-    EXPECT_EQ(std::set<const ContactRecord*>(s.contact_list.begin(), s.contact_list.end()).size(),
+    EXPECT_EQ(std::set<const records::ContactRecord*>(s.contact_list.begin(), s.contact_list.end()).size(),
               s.contact_map.size());
     EXPECT_TRUE(std::is_partitioned(s.contact_list.begin(), s.contact_list.end(),
-                                    [](const ContactRecord* c) { return c->deleted; }));
+                                    [](const records::ContactRecord* c) { return c->deleted; }));
     EXPECT_TRUE(std::is_partitioned(s.thread_list.begin(), s.thread_list.end(),
-                                    [](const ThreadRecord* t) { return t->deleted; }));
+                                    [](const records::ThreadRecord* t) { return t->deleted; }));
 
     // Live rows came through the pull; deleted ones through the free-space scan.
     std::set<std::string> bodies, deleted_bodies;
@@ -187,16 +187,16 @@ TEST(PhoneScanJob, ThreadsOutliveTheReceiversReferences) {
     phone.ready();
     auto sink = std::make_shared<RecordingSink>();
     {
-        auto scan = std::make_shared<PhoneScan>();
+        auto scan = std::make_shared<phone::PhoneScan>();
         scan->window = sink;
         scan->helper = phone.helper();
-        scan->work = prepare_work_folder(phone.temp());
-        start_acquisition(scan);
-        start_read(scan);
+        scan->work = phone::prepare_work_folder(phone.temp());
+        phone::start_acquisition(scan);
+        phone::start_read(scan);
     }  // the receiver lets go at once; the threads keep what they use alive
     EXPECT_TRUE(sink->wait_for(WM_DEVICE_STATE, std::chrono::seconds(60)));
     EXPECT_TRUE(sink->wait_for(WM_PHONE_DATA_LOADED, std::chrono::seconds(60)));
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::phone

@@ -36,7 +36,7 @@ public:
     SimPhone(const SimPhone&) = delete;
     SimPhone& operator=(const SimPhone&) = delete;
 
-    AdbHelper helper() const { return AdbHelper{kPhoneSim}; }
+    phone::AdbHelper helper() const { return phone::AdbHelper{kPhoneSim}; }
     // The temporary folder for the work files, ending with "/".
     std::string temp() const { return temp_.string() + "/"; }
     std::string phone_dir() const { return phone_.string(); }

@@ -12,13 +12,13 @@
 #include <string>
 #include <thread>
 
-namespace quen {
+namespace quen::platform {
 namespace {
 
 using namespace std::chrono_literals;
 
-CapturedRun sh(const std::string& script, std::chrono::milliseconds limit = kCapturedRunLimit) {
-    return run_captured({"/bin/sh", "-c", script}, limit);
+platform::CapturedRun sh(const std::string& script, std::chrono::milliseconds limit = platform::kCapturedRunLimit) {
+    return platform::run_captured({"/bin/sh", "-c", script}, limit);
 }
 
 // A process is gone when it has no /proc entry, or is only a zombie waiting for
@@ -48,7 +48,7 @@ TEST(ProcessRunner, StdoutAndStderrShareOnePipeInOrderOfArrival) {
 }
 
 TEST(ProcessRunner, EveryArgumentReachesTheProgramIntact) {
-    const auto r = run_captured({"printf", "[%s]", "a b", "", "c'd\"e", "$HOME", "x\ty", "/tmp/dir with blank/f.db"});
+    const auto r = platform::run_captured({"printf", "[%s]", "a b", "", "c'd\"e", "$HOME", "x\ty", "/tmp/dir with blank/f.db"});
     EXPECT_EQ(r.output, "[a b][][c'd\"e][$HOME][x\ty][/tmp/dir with blank/f.db]");
 }
 
@@ -83,14 +83,14 @@ TEST(ProcessRunner, DescendantsHoldingThePipeAreKilledAtTheLimit) {
 }
 
 TEST(ProcessRunner, MissingProgramOrEmptyCommandGivesEmptyOutput) {
-    auto r = run_captured({"/nonexistent/quenfora-helper", "devices"});
+    auto r = platform::run_captured({"/nonexistent/quenfora-helper", "devices"});
     EXPECT_FALSE(r.started);
     EXPECT_EQ(r.output, "");
-    r = run_captured({"quenfora-no-such-program-on-path", "devices"});
+    r = platform::run_captured({"quenfora-no-such-program-on-path", "devices"});
     EXPECT_FALSE(r.started);
     EXPECT_EQ(r.output, "");
-    EXPECT_EQ(run_captured({}).output, "");
-    EXPECT_FALSE(run_detached({"/nonexistent/quenfora-helper", "start-server"}));
+    EXPECT_EQ(platform::run_captured({}).output, "");
+    EXPECT_FALSE(platform::run_detached({"/nonexistent/quenfora-helper", "start-server"}));
 }
 
 TEST(ProcessRunner, ChildGetsNoOtherDescriptorsAndEmptyStdin) {
@@ -106,14 +106,14 @@ TEST(ProcessRunner, ChildGetsNoOtherDescriptorsAndEmptyStdin) {
 
 TEST(ProcessRunner, KillRunningProgramsEndsTheWaitsInProgress) {
     std::atomic<bool> done{false};
-    CapturedRun r;
+    platform::CapturedRun r;
     std::thread waiter([&] {
         r = sh("echo $$; exec sleep 30", 60s);
         done = true;
     });
     const auto t0 = std::chrono::steady_clock::now();
     while (!done && std::chrono::steady_clock::now() - t0 < 50s) {
-        kill_running_programs();  // what an interrupt handler calls
+        platform::kill_running_programs();  // what an interrupt handler calls
         std::this_thread::sleep_for(100ms);
     }
     waiter.join();
@@ -129,7 +129,7 @@ TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
     const std::string pidfile = (dir / "pid").string();
 
     const auto t0 = std::chrono::steady_clock::now();
-    EXPECT_TRUE(run_detached({"/bin/sh", "-c", "echo $$ > \"$0\"; exec sleep 30", pidfile}, 2s));
+    EXPECT_TRUE(platform::run_detached({"/bin/sh", "-c", "echo $$ > \"$0\"; exec sleep 30", pidfile}, 2s));
     EXPECT_LT(std::chrono::steady_clock::now() - t0, 10s);
     std::ifstream in(pidfile);
     long pid = 0;
@@ -139,10 +139,10 @@ TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
 
     // A quick program is simply waited for.
     const std::string marker = (dir / "ran").string();
-    EXPECT_TRUE(run_detached({"/bin/sh", "-c", "echo hi; touch \"$0\"", marker}));
+    EXPECT_TRUE(platform::run_detached({"/bin/sh", "-c", "echo hi; touch \"$0\"", marker}));
     EXPECT_TRUE(std::filesystem::exists(marker));
     std::filesystem::remove_all(dir);
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::platform

@@ -9,7 +9,7 @@
 #include "records/free_space_text_check.h"
 #include "records/sqlite_record.h"
 
-namespace quen {
+namespace quen::records {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -65,9 +65,9 @@ Bytes join(std::initializer_list<Bytes> parts) {
 std::string str(std::span<const uint8_t> b) { return std::string(b.begin(), b.end()); }
 
 // data: _id, package_id, mimetype_id, raw_contact_id, is_primary, data1, data2
-FreeSpaceLayout contacts_layout() {
-    FreeSpaceLayout l;
-    l.mode = FreeSpaceMode::Contacts;
+records::FreeSpaceLayout contacts_layout() {
+    records::FreeSpaceLayout l;
+    l.mode = records::FreeSpaceMode::Contacts;
     l.root_page = 2;
     l.column_count = 7;
     l.raw_contact_id = 3;
@@ -76,9 +76,9 @@ FreeSpaceLayout contacts_layout() {
 }
 
 // sms: _id, thread_id, address, date, type, body, seen
-FreeSpaceLayout messages_layout() {
-    FreeSpaceLayout l;
-    l.mode = FreeSpaceMode::Messages;
+records::FreeSpaceLayout messages_layout() {
+    records::FreeSpaceLayout l;
+    l.mode = records::FreeSpaceMode::Messages;
     l.root_page = 2;
     l.column_count = 7;
     l.thread_id = 1;
@@ -93,9 +93,9 @@ std::vector<Col> data_row(Col mimetype, Col raw, Col data1) {
     return {null(), null(), std::move(mimetype), std::move(raw), constant(0), std::move(data1), text("2")};
 }
 
-std::vector<ContactCandidate> carve_c(const Bytes& region) {
-    std::vector<ContactCandidate> out;
-    carve_contacts(region, contacts_layout(), [&](const ContactCandidate& c) { out.push_back(c); });
+std::vector<records::ContactCandidate> carve_c(const Bytes& region) {
+    std::vector<records::ContactCandidate> out;
+    carve_contacts(region, contacts_layout(), [&](const records::ContactCandidate& c) { out.push_back(c); });
     return out;
 }
 
@@ -103,9 +103,9 @@ struct Msg {
     std::string address, body;
     uint64_t date, thread, type;
 };
-std::vector<Msg> carve_m(const Bytes& region, const FreeSpaceLayout& layout = messages_layout()) {
+std::vector<Msg> carve_m(const Bytes& region, const records::FreeSpaceLayout& layout = messages_layout()) {
     std::vector<Msg> out;
-    carve_messages(region, layout, [&](const MessageCandidate& m) {
+    carve_messages(region, layout, [&](const records::MessageCandidate& m) {
         out.push_back({str(m.address), str(m.body), m.date, m.thread_id, m.type});
     });
     return out;
@@ -207,7 +207,7 @@ TEST(MessageCarver, AMisreadPositionClaimingBytesPastTheEndDoesNotHideALaterReco
 }
 
 TEST(TextCheck, AcceptsPhoneTextAndRejectsControlBytesAndMalformedUtf8) {
-    auto ok = [](const std::string& s) { return passes_text_check({reinterpret_cast<const uint8_t*>(s.data()), s.size()}); };
+    auto ok = [](const std::string& s) { return records::passes_text_check({reinterpret_cast<const uint8_t*>(s.data()), s.size()}); };
     for (const char* good : {"a", "Tab\there\r\n", "~", "é", "€", "𝄞", "\xED\x9F\xBF", "\xF4\x8F\xBF\xBF", "\xEE\x80\x80"})
         EXPECT_TRUE(ok(good)) << good;
     const std::string bad[] = {std::string("\0", 1), "\x7F", "\x1B[0m", "\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF",
@@ -217,33 +217,33 @@ TEST(TextCheck, AcceptsPhoneTextAndRejectsControlBytesAndMalformedUtf8) {
 }
 
 TEST(RecordFormat, VarintsSerialTypesAndIntegerFields) {
-    using namespace sqlite_record;
+    using namespace records::sqlite_record;
     uint64_t v = 0;
     Bytes b = {0x81, 0x00};
-    EXPECT_EQ(read_varint(b, 0, v), 2u);
+    EXPECT_EQ(records::sqlite_record::read_varint(b, 0, v), 2u);
     EXPECT_EQ(v, 128u);
     Bytes nine(9, 0xFF);
-    EXPECT_EQ(read_varint(nine, 0, v), 9u);
+    EXPECT_EQ(records::sqlite_record::read_varint(nine, 0, v), 9u);
     EXPECT_EQ(v, UINT64_MAX);
     // Continuation bytes at the end: the missing bytes read as zero.
     Bytes cut = {0x10, 0x83};
-    EXPECT_EQ(read_varint(cut, 1, v), 2u);
+    EXPECT_EQ(records::sqlite_record::read_varint(cut, 1, v), 2u);
     EXPECT_EQ(v, 3u << 7);
-    EXPECT_EQ(read_varint(cut, 5, v), 1u);
+    EXPECT_EQ(records::sqlite_record::read_varint(cut, 5, v), 1u);
     EXPECT_EQ(v, 0u);
 
     const std::pair<uint64_t, uint64_t> lengths[] = {{0, 0}, {1, 1}, {4, 4}, {5, 6}, {6, 8}, {7, 8}, {8, 0},
                                                      {11, 0}, {12, 0}, {13, 0}, {14, 1}, {15, 1}, {301, 144}};
-    for (auto [type, len] : lengths) EXPECT_EQ(serial_type_length(type), len) << type;
+    for (auto [type, len] : lengths) EXPECT_EQ(records::sqlite_record::serial_type_length(type), len) << type;
 
     Bytes field = {0x01, 0x8C, 0xCF, 0x3A, 0x2E, 0x7B};
-    EXPECT_TRUE(read_unsigned_field(field, 0, 5, v));
+    EXPECT_TRUE(records::sqlite_record::read_unsigned_field(field, 0, 5, v));
     EXPECT_EQ(v, 0x018CCF3A2E7Bu);
-    EXPECT_FALSE(read_unsigned_field(field, 1, 5, v));  // one byte short
-    EXPECT_FALSE(read_unsigned_field(field, 7, 1, v));
-    EXPECT_TRUE(read_unsigned_field(field, 6, 9, v));  // a constant needs no bytes
+    EXPECT_FALSE(records::sqlite_record::read_unsigned_field(field, 1, 5, v));  // one byte short
+    EXPECT_FALSE(records::sqlite_record::read_unsigned_field(field, 7, 1, v));
+    EXPECT_TRUE(records::sqlite_record::read_unsigned_field(field, 6, 9, v));  // a constant needs no bytes
     EXPECT_EQ(v, 1u);
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::records

@@ -18,7 +18,7 @@
 #include "records/free_space_walk.h"
 #include "records/sqlite_page.h"
 
-namespace quen {
+namespace quen::records {
 namespace {
 
 namespace fs = std::filesystem;
@@ -91,8 +91,8 @@ private:
     std::vector<Bytes> pages_;
 };
 
-FreeSpaceLayout layout(FreeSpaceMode mode, uint32_t root) {
-    FreeSpaceLayout l;
+records::FreeSpaceLayout layout(records::FreeSpaceMode mode, uint32_t root) {
+    records::FreeSpaceLayout l;
     l.mode = mode;
     l.root_page = root;
     l.column_count = 3;
@@ -101,17 +101,17 @@ FreeSpaceLayout layout(FreeSpaceMode mode, uint32_t root) {
     return l;
 }
 
-std::vector<std::string> regions(const std::string& path, const FreeSpaceLayout& l) {
+std::vector<std::string> regions(const std::string& path, const records::FreeSpaceLayout& l) {
     std::vector<std::string> out;
-    for_each_free_region(path, l, [&](std::span<const uint8_t> r) { out.emplace_back(r.begin(), r.end()); });
+    records::for_each_free_region(path, l, [&](std::span<const uint8_t> r) { out.emplace_back(r.begin(), r.end()); });
     return out;
 }
 
 std::vector<uint32_t> leaves(const std::string& path) {
-    sqlite_file::RawDbFile file;
-    EXPECT_TRUE(file.open(path, sqlite_file::read_page_size(path)));
+    records::sqlite_file::RawDbFile file;
+    EXPECT_TRUE(file.open(path, records::sqlite_file::read_page_size(path)));
     std::vector<uint32_t> out;
-    for (uint32_t root : {2u}) out = collect_leaf_pages(file, root);
+    for (uint32_t root : {2u}) out = records::collect_leaf_pages(file, root);
     return out;
 }
 
@@ -157,7 +157,7 @@ TEST_F(HostilePages, FreeblockChainsThatLoopOrLieAreCutShort) {
     f.freeblock(4, 1000, 500, 1022, 'C');
     const std::string path = f.write(dir_);
 
-    std::vector<std::string> got = regions(path, layout(FreeSpaceMode::Messages, 2));
+    std::vector<std::string> got = regions(path, layout(records::FreeSpaceMode::Messages, 2));
     ASSERT_EQ(got.size(), 5u);
     EXPECT_EQ(got[0], std::string(16, 'A'));
     EXPECT_EQ(got[1], std::string(26, 'B'));
@@ -174,7 +174,7 @@ TEST_F(HostilePages, ContactsFreeblockSkipsARecordHeaderLengthByte) {
     f.freeblock(2, 200, 20, 0, 0x00);
     f.page(2)[205] = 0x2A;  // < 7 at +4: the region starts there
     const std::string path = f.write(dir_);
-    std::vector<std::string> got = regions(path, layout(FreeSpaceMode::Contacts, 2));
+    std::vector<std::string> got = regions(path, layout(records::FreeSpaceMode::Contacts, 2));
     ASSERT_GE(got.size(), 2u);
     EXPECT_EQ(got[0], std::string(15, 0x1E));
     EXPECT_EQ(got[1].size(), 16u);
@@ -190,7 +190,7 @@ TEST_F(HostilePages, GapsOfImpossibleLengthAreSkippedOrCut) {
     f.leaf(5, 0, 60000);     // content start far past the page: cut at the page end
     f.leaf(6, 0, 1024);
     f.put16(6, 3, 30000);    // 30000 cells: the pointer array alone is past the page
-    std::vector<std::string> got = regions(f.write(dir_), layout(FreeSpaceMode::Contacts, 2));
+    std::vector<std::string> got = regions(f.write(dir_), layout(records::FreeSpaceMode::Contacts, 2));
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].size(), 1016u);
 }
@@ -199,26 +199,26 @@ TEST_F(HostilePages, UnsupportedPageSizesAndShortFilesGiveNothing) {
     for (uint16_t field : {0, 1, 700, 65535, 256}) {
         PageFile f(1024, field);
         f.leaf(2, 0, 1024);
-        EXPECT_TRUE(regions(f.write(dir_), layout(FreeSpaceMode::Contacts, 2)).empty()) << field;
+        EXPECT_TRUE(regions(f.write(dir_), layout(records::FreeSpaceMode::Contacts, 2)).empty()) << field;
     }
     std::ofstream(dir_ / "short.db") << "SQLite format 3";
-    EXPECT_TRUE(regions((dir_ / "short.db").string(), layout(FreeSpaceMode::Contacts, 2)).empty());
-    EXPECT_TRUE(regions((dir_ / "missing.db").string(), layout(FreeSpaceMode::Contacts, 2)).empty());
+    EXPECT_TRUE(regions((dir_ / "short.db").string(), layout(records::FreeSpaceMode::Contacts, 2)).empty());
+    EXPECT_TRUE(regions((dir_ / "missing.db").string(), layout(records::FreeSpaceMode::Contacts, 2)).empty());
     // A root page beyond the end of a file whose last page is cut short.
     PageFile f(1024);
     f.leaf(2, 0, 1024);
     std::string path = f.write(dir_);
     fs::resize_file(path, 1024 + 100);
-    EXPECT_TRUE(regions(path, layout(FreeSpaceMode::Contacts, 3)).empty());
-    EXPECT_EQ(regions(path, layout(FreeSpaceMode::Contacts, 2)).size(), 1u);  // the 100 bytes there are
+    EXPECT_TRUE(regions(path, layout(records::FreeSpaceMode::Contacts, 3)).empty());
+    EXPECT_EQ(regions(path, layout(records::FreeSpaceMode::Contacts, 2)).size(), 1u);  // the 100 bytes there are
 }
 
 TEST_F(HostilePages, AFreeblockIsScannedOnlyUpToItsOwnEnd) {
     // sms: _id, thread_id, address, date, type, body. A lost record from
     // column 1 on: thread 7, address "555", date 42, type the constant 1, body "hi".
     const Bytes rec = {0x01, 0x13, 0x01, 0x09, 0x11, 0x07, '5', '5', '5', 0x2A, 'h', 'i'};
-    FreeSpaceLayout l;
-    l.mode = FreeSpaceMode::Messages;
+    records::FreeSpaceLayout l;
+    l.mode = records::FreeSpaceMode::Messages;
     l.root_page = 2;
     l.column_count = 6;
     l.thread_id = 1, l.address = 2, l.date = 3, l.type = 4, l.body = 5;
@@ -229,8 +229,8 @@ TEST_F(HostilePages, AFreeblockIsScannedOnlyUpToItsOwnEnd) {
         std::copy(rec.begin(), rec.end(), f.page(2).begin() + 104);
         f.put16(2, 5, 100);  // no gap: only the freeblock is free
         size_t n = 0;
-        for_each_free_region(f.write(dir_, "mmssms.db"), l, [&](std::span<const uint8_t> r) {
-            carve_messages(r, l, [&](const MessageCandidate&) { ++n; });
+        records::for_each_free_region(f.write(dir_, "mmssms.db"), l, [&](std::span<const uint8_t> r) {
+            carve_messages(r, l, [&](const records::MessageCandidate&) { ++n; });
         });
         return n;
     };
@@ -255,44 +255,44 @@ TEST_F(HostilePages, ProbeDecidesWhatIsScanned) {
              "INSERT INTO data VALUES (1002, NULL, 5, 42, 'Second row, now deleted', NULL);"
              "DELETE FROM data;");
     sqlite3_close(db);
-    mimetype_id_table()[5] = "vnd.android.cursor.item/phone_v2";
+    records::mimetype_id_table()[5] = "vnd.android.cursor.item/phone_v2";
 
     // A table whose every row is deleted still has its layout, from the
     // prepared statement.
-    ContactMap contacts;
-    scan_free_space(FreeSpaceMode::Contacts, path.string(), contacts);
+    records::ContactMap contacts;
+    records::scan_free_space(records::FreeSpaceMode::Contacts, path.string(), contacts);
     ASSERT_EQ(contacts.size(), 1u);
-    std::vector<std::string> phones = split_text_list(contacts.at(42).phone);
+    std::vector<std::string> phones = records::split_text_list(contacts.at(42).phone);
     std::sort(phones.begin(), phones.end());
     EXPECT_EQ(phones, (std::vector<std::string>{"Only row, now deleted", "Second row, now deleted"}));
     EXPECT_TRUE(contacts.at(42).deleted);
 
     // The wrong mode, another file name, a missing file: nothing.
-    ThreadMap threads;
-    scan_free_space(FreeSpaceMode::Messages, path.string(), contacts);
-    scan_free_space(FreeSpaceMode::Contacts, path.string(), threads);
+    records::ThreadMap threads;
+    scan_free_space(records::FreeSpaceMode::Messages, path.string(), contacts);
+    scan_free_space(records::FreeSpaceMode::Contacts, path.string(), threads);
     fs::copy_file(path, dir_ / "people.db");
-    ContactMap other;
-    scan_free_space(FreeSpaceMode::Contacts, (dir_ / "people.db").string(), other);
-    scan_free_space(FreeSpaceMode::Contacts, (dir_ / "nothing" / "contacts2.db").string(), other);
+    records::ContactMap other;
+    scan_free_space(records::FreeSpaceMode::Contacts, (dir_ / "people.db").string(), other);
+    scan_free_space(records::FreeSpaceMode::Contacts, (dir_ / "nothing" / "contacts2.db").string(), other);
     fs::create_directories(dir_ / "pipe");
     ASSERT_EQ(mkfifo((dir_ / "pipe" / "contacts2.db").c_str(), 0600), 0);  // must not block
-    scan_free_space(FreeSpaceMode::Contacts, (dir_ / "pipe" / "contacts2.db").string(), other);
+    scan_free_space(records::FreeSpaceMode::Contacts, (dir_ / "pipe" / "contacts2.db").string(), other);
     EXPECT_TRUE(other.empty());
     EXPECT_TRUE(threads.empty());
     EXPECT_EQ(contacts.size(), 1u);
 
     // Not a database, or a database without the columns the scan rebuilds.
     std::ofstream(dir_ / "x_contacts2.db") << std::string(5000, 'Z');
-    scan_free_space(FreeSpaceMode::Contacts, (dir_ / "x_contacts2.db").string(), other);
+    scan_free_space(records::FreeSpaceMode::Contacts, (dir_ / "x_contacts2.db").string(), other);
     ASSERT_EQ(sqlite3_open((dir_ / "y_contacts2.db").c_str(), &db), SQLITE_OK);
     exec(db, "PRAGMA secure_delete=OFF; CREATE TABLE data (_id INTEGER PRIMARY KEY, mimetype_id INTEGER, "
              "raw_contact_id INTEGER, value TEXT);"
              "INSERT INTO data VALUES (1001, 5, 42, 'no data1 column'); DELETE FROM data;");
     sqlite3_close(db);
-    scan_free_space(FreeSpaceMode::Contacts, (dir_ / "y_contacts2.db").string(), other);
+    scan_free_space(records::FreeSpaceMode::Contacts, (dir_ / "y_contacts2.db").string(), other);
     EXPECT_TRUE(other.empty());
 }
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::records

@@ -12,7 +12,7 @@
 #include "records/record_model.h"
 #include "sample_phone.h"
 
-namespace quen {
+namespace quen::records {
 namespace {
 
 namespace fs = std::filesystem;
@@ -35,8 +35,8 @@ protected:
         ASSERT_TRUE(s) << error;
         sample_ = *s;
         // The contacts reader leaves the mimetype id table of the last file it read.
-        mimetype_id_table().clear();
-        for (const auto& [id, text] : sample_.mimetypes) mimetype_id_table()[id] = text;
+        records::mimetype_id_table().clear();
+        for (const auto& [id, text] : sample_.mimetypes) records::mimetype_id_table()[id] = text;
     }
     void TearDown() override { fs::remove_all(dir_); }
 
@@ -45,19 +45,19 @@ protected:
 };
 
 // Every value of every field, with the record it sits in.
-std::multimap<std::string, const ContactRecord*> all_values(const ContactMap& map) {
+std::multimap<std::string, const ContactRecord*> all_values(const records::ContactMap& map) {
     std::multimap<std::string, const ContactRecord*> out;
     for (const auto& [key, c] : map)
-        for (FieldKind k : {1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 0})
-            for (const std::string& v : split_text_list(contact_field(const_cast<ContactRecord&>(c), k)))
+        for (records::FieldKind k : {1, 2, 3, 4, 5, 6, 7, 8, 10, 11, 0})
+            for (const std::string& v : records::split_text_list(records::contact_field(const_cast<records::ContactRecord&>(c), k)))
                 out.emplace(v, &c);
     return out;
 }
 
 TEST_P(GeneratedPhone, DeletedContactValuesComeBackInTheirKindsAndNothingElse) {
     ASSERT_FALSE(sample_.deleted_values.empty());
-    ContactMap contacts;
-    scan_free_space(FreeSpaceMode::Contacts, sample_.contacts_path, contacts);
+    records::ContactMap contacts;
+    records::scan_free_space(records::FreeSpaceMode::Contacts, sample_.contacts_path, contacts);
 
     for (const auto& [key, c] : contacts) {
         EXPECT_GT(key, 0);
@@ -68,7 +68,7 @@ TEST_P(GeneratedPhone, DeletedContactValuesComeBackInTheirKindsAndNothingElse) {
         auto it = contacts.find(v.raw_contact_id);
         ASSERT_NE(it, contacts.end()) << v.data1;
         std::vector<std::string> items =
-            split_text_list(contact_field(it->second, kind_for_mimetype(v.mimetype)));
+            records::split_text_list(records::contact_field(it->second, records::kind_for_mimetype(v.mimetype)));
         EXPECT_EQ(std::count(items.begin(), items.end(), v.data1), 1) << v.raw_contact_id << " " << v.data1;
     }
     // Nothing but deleted values comes back, each value once.
@@ -85,19 +85,19 @@ TEST_P(GeneratedPhone, DeletedContactValuesComeBackInTheirKindsAndNothingElse) {
 using MessageKey = std::tuple<int64_t, std::string, std::string, int32_t, std::string>;
 
 MessageKey key_of(const sample_phone::Message& m) {
-    return {m.thread_id, m.address, m.date_ms ? sms_date_text(*m.date_ms) : "", m.type, m.body};
+    return {m.thread_id, m.address, m.date_ms ? records::sms_date_text(*m.date_ms) : "", m.type, m.body};
 }
 
 TEST_P(GeneratedPhone, DeletedMessagesComeBackOnceAndNoLiveOne) {
     ASSERT_FALSE(sample_.deleted_messages.empty());
-    ThreadMap threads;
-    scan_free_space(FreeSpaceMode::Messages, sample_.messages_path, threads);
+    records::ThreadMap threads;
+    records::scan_free_space(records::FreeSpaceMode::Messages, sample_.messages_path, threads);
 
     std::multiset<MessageKey> found;
     std::multiset<std::string> bodies;
     for (const auto& [key, t] : threads) {
         EXPECT_TRUE(t.deleted);
-        for (const MessageRecord& m : t.messages) {
+        for (const records::MessageRecord& m : t.messages) {
             EXPECT_TRUE(m.deleted);
             EXPECT_EQ(m.address, t.address);
             EXPECT_EQ(m.thread_id, t.thread_id);
@@ -125,16 +125,16 @@ TEST_P(GeneratedPhone, ScanningWorkAndBackupCopiesAddsEachRecordOnce) {
     fs::create_directories(dir_ / "backup");
     fs::copy_file(sample_.contacts_path, dir_ / "backup" / "contacts2.db");
     fs::copy_file(sample_.messages_path, dir_ / "backup" / "mmssms.db");
-    ContactMap contacts, once;
-    ThreadMap threads, threads_once;
-    scan_free_space(FreeSpaceMode::Contacts, sample_.contacts_path, once);
-    scan_free_space(FreeSpaceMode::Messages, sample_.messages_path, threads_once);
-    scan_free_space(FreeSpaceMode::Contacts, sample_.contacts_path, contacts);
-    scan_free_space(FreeSpaceMode::Contacts, (dir_ / "backup" / "contacts2.db").string(), contacts);
-    scan_free_space(FreeSpaceMode::Messages, sample_.messages_path, threads);
-    scan_free_space(FreeSpaceMode::Messages, (dir_ / "backup" / "mmssms.db").string(), threads);
+    records::ContactMap contacts, once;
+    records::ThreadMap threads, threads_once;
+    records::scan_free_space(records::FreeSpaceMode::Contacts, sample_.contacts_path, once);
+    scan_free_space(records::FreeSpaceMode::Messages, sample_.messages_path, threads_once);
+    scan_free_space(records::FreeSpaceMode::Contacts, sample_.contacts_path, contacts);
+    scan_free_space(records::FreeSpaceMode::Contacts, (dir_ / "backup" / "contacts2.db").string(), contacts);
+    scan_free_space(records::FreeSpaceMode::Messages, sample_.messages_path, threads);
+    scan_free_space(records::FreeSpaceMode::Messages, (dir_ / "backup" / "mmssms.db").string(), threads);
     EXPECT_EQ(all_values(contacts).size(), all_values(once).size());
-    auto count = [](const ThreadMap& map) {
+    auto count = [](const records::ThreadMap& map) {
         size_t n = 0;
         for (const auto& [key, t] : map) n += t.messages.size();
         return n;
@@ -154,10 +154,10 @@ TEST_P(GeneratedPhone, ScanLeavesTheDatabaseAndItsLogByteForByte) {
         ASSERT_GT(before["mmssms.db-wal"].size(), 0u);
         ASSERT_GT(before["contacts2.db-wal"].size(), 0u);
     }
-    ContactMap contacts;
-    ThreadMap threads;
-    scan_free_space(FreeSpaceMode::Contacts, sample_.contacts_path, contacts);
-    scan_free_space(FreeSpaceMode::Messages, sample_.messages_path, threads);
+    records::ContactMap contacts;
+    records::ThreadMap threads;
+    records::scan_free_space(records::FreeSpaceMode::Contacts, sample_.contacts_path, contacts);
+    scan_free_space(records::FreeSpaceMode::Messages, sample_.messages_path, threads);
     for (const auto& [n, bytes] : before) {
         ASSERT_TRUE(fs::exists(dir_ / n)) << n << " was deleted";
         EXPECT_TRUE(file_bytes(dir_ / n) == bytes) << n << " changed";
@@ -169,4 +169,4 @@ INSTANTIATE_TEST_SUITE_P(Variants, GeneratedPhone,
                          [](const auto& info) { return std::string(sample_phone::variant_name(info.param)); });
 
 }  // namespace
-}  // namespace quen
+}  // namespace quen::records

@@ -10,6 +10,7 @@
 
 namespace fs = std::filesystem;
 using namespace quen;
+using namespace quen::records;
 using namespace quen::test;
 
 namespace {

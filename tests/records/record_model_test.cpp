@@ -5,91 +5,92 @@
 #include "platform/local_time.h"
 
 using namespace quen;
+using namespace quen::records;
 
 namespace {
 
 TEST(TextList, MergeRule) {
     std::string list;
-    merge_text_value(list, "");
+    records::merge_text_value(list, "");
     EXPECT_EQ(list, "");
-    merge_text_value(list, "123");
-    merge_text_value(list, "123");
+    records::merge_text_value(list, "123");
+    records::merge_text_value(list, "123");
     EXPECT_EQ(list, "123");
-    merge_text_value(list, "12");  // a prefix of an item is a different item
+    records::merge_text_value(list, "12");  // a prefix of an item is a different item
     EXPECT_EQ(list, "123|12");
-    merge_text_value(list, "1");
-    merge_text_value(list, "23");  // a suffix of an item likewise
+    records::merge_text_value(list, "1");
+    records::merge_text_value(list, "23");  // a suffix of an item likewise
     EXPECT_EQ(list, "123|12|1|23");
-    merge_text_value(list, "12");  // an item in the middle
-    merge_text_value(list, "23");  // the last item
-    merge_text_value(list, "");
+    records::merge_text_value(list, "12");  // an item in the middle
+    records::merge_text_value(list, "23");  // the last item
+    records::merge_text_value(list, "");
     EXPECT_EQ(list, "123|12|1|23");
-    merge_text_value(list, "12|1");  // not one item, so appended as bytes
+    records::merge_text_value(list, "12|1");  // not one item, so appended as bytes
     EXPECT_EQ(list, "123|12|1|23|12|1");
 
     std::string caps = "Ana";
-    merge_text_value(caps, "ana");  // byte-exact, case matters
+    records::merge_text_value(caps, "ana");  // byte-exact, case matters
     EXPECT_EQ(caps, "Ana|ana");
 
-    EXPECT_TRUE(split_text_list("").empty());
-    EXPECT_EQ(split_text_list("a||b|"), (std::vector<std::string>{"a", "", "b", ""}));
+    EXPECT_TRUE(records::split_text_list("").empty());
+    EXPECT_EQ(records::split_text_list("a||b|"), (std::vector<std::string>{"a", "", "b", ""}));
 }
 
 TEST(FieldKinds, MimetypeTablesAndFields) {
-    ensure_mimetype_kind_table();
-    EXPECT_EQ(mimetype_kind_table().size(), 15u);
-    EXPECT_EQ(kind_for_mimetype("vnd.android.cursor.item/phone_v2"), 5);
-    EXPECT_EQ(kind_for_mimetype("vnd.android.cursor.item/postal-address_v2"), 8);
-    EXPECT_EQ(kind_for_mimetype("vnd.android.cursor.item/relation"), 15);
-    EXPECT_EQ(kind_for_mimetype("VND.android.cursor.item/phone_v2"), 0);
-    EXPECT_EQ(kind_for_mimetype("vnd.android.cursor.item/phone_v2 "), 0);
-    EXPECT_EQ(kind_for_mimetype(""), 0);
+    records::ensure_mimetype_kind_table();
+    EXPECT_EQ(records::mimetype_kind_table().size(), 15u);
+    EXPECT_EQ(records::kind_for_mimetype("vnd.android.cursor.item/phone_v2"), 5);
+    EXPECT_EQ(records::kind_for_mimetype("vnd.android.cursor.item/postal-address_v2"), 8);
+    EXPECT_EQ(records::kind_for_mimetype("vnd.android.cursor.item/relation"), 15);
+    EXPECT_EQ(records::kind_for_mimetype("VND.android.cursor.item/phone_v2"), 0);
+    EXPECT_EQ(records::kind_for_mimetype("vnd.android.cursor.item/phone_v2 "), 0);
+    EXPECT_EQ(records::kind_for_mimetype(""), 0);
 
-    auto& ids = mimetype_id_table();
+    auto& ids = records::mimetype_id_table();
     ids.clear();
     ids[3] = "vnd.android.cursor.item/email_v2";
     ids[6] = "vnd.android.cursor.item/sip_address";
     ids[8] = "vnd.com.whatsapp.profile";
-    EXPECT_EQ(kind_for_mimetype_id(3), 1);
-    EXPECT_EQ(kind_for_mimetype_id(6), 6);
-    EXPECT_EQ(kind_for_mimetype_id(8), 0);   // unknown text
-    EXPECT_EQ(kind_for_mimetype_id(99), 0);  // unknown id
-    EXPECT_EQ(mimetype_text_for_id(99), "");
+    EXPECT_EQ(records::kind_for_mimetype_id(3), 1);
+    EXPECT_EQ(records::kind_for_mimetype_id(6), 6);
+    EXPECT_EQ(records::kind_for_mimetype_id(8), 0);   // unknown text
+    EXPECT_EQ(records::kind_for_mimetype_id(99), 0);  // unknown id
+    EXPECT_EQ(records::mimetype_text_for_id(99), "");
 
-    ContactRecord c;
-    const std::pair<FieldKind, std::string ContactRecord::*> fields[] = {
-        {1, &ContactRecord::email},         {2, &ContactRecord::im},        {3, &ContactRecord::nickname},
-        {4, &ContactRecord::organization},  {5, &ContactRecord::phone},     {6, &ContactRecord::sip_address},
-        {7, &ContactRecord::name},          {8, &ContactRecord::postal_address}, {10, &ContactRecord::website},
-        {11, &ContactRecord::note},
+    records::ContactRecord c;
+    const std::pair<records::FieldKind, std::string ContactRecord::*> fields[] = {
+        {1, &records::ContactRecord::email},         {2, &records::ContactRecord::im},        {3, &records::ContactRecord::nickname},
+        {4, &records::ContactRecord::organization},  {5, &records::ContactRecord::phone},     {6, &records::ContactRecord::sip_address},
+        {7, &records::ContactRecord::name},          {8, &records::ContactRecord::postal_address}, {10, &records::ContactRecord::website},
+        {11, &records::ContactRecord::note},
     };
     for (const auto& [kind, field] : fields) {
-        add_contact_value(c, "v" + std::to_string(kind), kind);
+        records::add_contact_value(c, "v" + std::to_string(kind), kind);
         EXPECT_EQ(c.*field, "v" + std::to_string(kind)) << kind;
     }
-    for (FieldKind k : {0, 9, 12, 13, 14, 15, 16, -1, 1000}) add_contact_value(c, "o" + std::to_string(k), k);
+    for (records::FieldKind k : {0, 9, 12, 13, 14, 15, 16, -1, 1000}) records::add_contact_value(c, "o" + std::to_string(k), k);
     EXPECT_EQ(c.others, "o0|o9|o12|o13|o14|o15|o16|o-1|o1000");
-    add_contact_value(c, "x@y", kind_for_mimetype_id(8));
+    records::add_contact_value(c, "x@y", records::kind_for_mimetype_id(8));
     EXPECT_EQ(c.others, "o0|o9|o12|o13|o14|o15|o16|o-1|o1000|x@y");
     ids.clear();
 }
 
 TEST(ContactMap, NegativeAndPositiveKeysNeverMerge) {
-    ContactMap map;
-    ContactRecord& live = find_or_create_contact(map, -42, false);
+    records::ContactMap map;
+    records::ContactRecord& live = records::find_or_create_contact(map, -42, false);
     live.raw_contact_id = 42;  // the contacts reader files library contacts under -id
-    add_contact_value(live, "555", field_kind::kPhone);
-    ContactRecord& rebuilt = find_or_create_contact(map, 42, true);
+    records::add_contact_value(live, "555", field_kind::kPhone);
+    records::ContactRecord& rebuilt = find_or_create_contact(map, 42, true);
     EXPECT_NE(&live, &rebuilt);
     EXPECT_TRUE(rebuilt.deleted);
     EXPECT_TRUE(rebuilt.checked);
     EXPECT_EQ(rebuilt.raw_contact_id, 42);
-    add_contact_value(rebuilt, "old@mail", field_kind::kEmail);
+    records::add_contact_value(rebuilt, "old@mail", field_kind::kEmail);
     // A second recovered row of the same contact merges into the same record.
-    ContactRecord& again = find_or_create_contact(map, 42, false);
+    records::ContactRecord& again = find_or_create_contact(map, 42, false);
     EXPECT_EQ(&again, &rebuilt);
     EXPECT_TRUE(again.deleted);  // the first caller's flag stays
-    add_contact_value(again, "556", field_kind::kPhone);
+    records::add_contact_value(again, "556", field_kind::kPhone);
     EXPECT_EQ(live.phone, "555");
     EXPECT_EQ(rebuilt.phone, "556");
     EXPECT_EQ(rebuilt.email, "old@mail");
@@ -97,9 +98,9 @@ TEST(ContactMap, NegativeAndPositiveKeysNeverMerge) {
     EXPECT_EQ(map.begin()->first, -42);
 }
 
-MessageRecord msg(int32_t type, int64_t thread, const std::string& date, const std::string& address,
+records::MessageRecord msg(int32_t type, int64_t thread, const std::string& date, const std::string& address,
                   const std::string& body, bool deleted = false) {
-    MessageRecord m;
+    records::MessageRecord m;
     m.type = type;
     m.thread_id = thread;
     m.date_text = date;
@@ -110,8 +111,8 @@ MessageRecord msg(int32_t type, int64_t thread, const std::string& date, const s
 }
 
 TEST(ThreadMap, DuplicateTestComparesEveryFieldButDeleted) {
-    ThreadMap map;
-    ThreadRecord& t = find_or_create_thread(map, "100", 1, true);
+    records::ThreadMap map;
+    records::ThreadRecord& t = records::find_or_create_thread(map, "100", 1, true);
     EXPECT_TRUE(t.deleted);
     EXPECT_TRUE(t.checked);
     EXPECT_EQ(t.name, "");
@@ -119,23 +120,23 @@ TEST(ThreadMap, DuplicateTestComparesEveryFieldButDeleted) {
     EXPECT_TRUE(t.deleted);  // an existing thread keeps its flag
 
     const auto base = msg(1, 1, "2020-01-01 10:00:00", "100", "hi", true);
-    EXPECT_TRUE(add_message(t, base));
-    EXPECT_FALSE(add_message(t, msg(1, 1, "2020-01-01 10:00:00", "100", "hi", false)));
+    EXPECT_TRUE(records::add_message(t, base));
+    EXPECT_FALSE(records::add_message(t, msg(1, 1, "2020-01-01 10:00:00", "100", "hi", false)));
     ASSERT_EQ(t.messages.size(), 1u);
     EXPECT_TRUE(t.messages[0].deleted);  // the first one stays, with its flag
 
-    EXPECT_TRUE(add_message(t, msg(2, 1, "2020-01-01 10:00:00", "100", "hi")));
-    EXPECT_TRUE(add_message(t, msg(1, 2, "2020-01-01 10:00:00", "100", "hi")));
-    EXPECT_TRUE(add_message(t, msg(1, 1, "2020-01-01 10:00:01", "100", "hi")));
-    EXPECT_TRUE(add_message(t, msg(1, 1, "2020-01-01 10:00:00", "1000", "hi")));
-    EXPECT_TRUE(add_message(t, msg(1, 1, "2020-01-01 10:00:00", "100", "hi ")));
+    EXPECT_TRUE(records::add_message(t, msg(2, 1, "2020-01-01 10:00:00", "100", "hi")));
+    EXPECT_TRUE(records::add_message(t, msg(1, 2, "2020-01-01 10:00:00", "100", "hi")));
+    EXPECT_TRUE(records::add_message(t, msg(1, 1, "2020-01-01 10:00:01", "100", "hi")));
+    EXPECT_TRUE(records::add_message(t, msg(1, 1, "2020-01-01 10:00:00", "1000", "hi")));
+    EXPECT_TRUE(records::add_message(t, msg(1, 1, "2020-01-01 10:00:00", "100", "hi ")));
     EXPECT_EQ(t.messages.size(), 6u);
-    EXPECT_FALSE(add_message(t, msg(1, 1, "2020-01-01 10:00:00", "100", "hi ")));
+    EXPECT_FALSE(records::add_message(t, msg(1, 1, "2020-01-01 10:00:00", "100", "hi ")));
 }
 
 TEST(ThreadMap, KeyOrderIsUnsignedBytesThenThreadId) {
-    ThreadMap map;
-    find_or_create_thread(map, "\xC3\xA9t\xC3\xA9", 1, false);  // high bytes sort last
+    records::ThreadMap map;
+    records::find_or_create_thread(map, "\xC3\xA9t\xC3\xA9", 1, false);  // high bytes sort last
     find_or_create_thread(map, "12", 5, false);
     find_or_create_thread(map, "123", 1, false);
     find_or_create_thread(map, "12", -3, false);
@@ -153,8 +154,8 @@ TEST(ThreadMap, KeyOrderIsUnsignedBytesThenThreadId) {
 }
 
 TEST(Naming, ExactPhoneItemsLaterContactWins) {
-    ContactMap contacts;
-    auto& a = find_or_create_contact(contacts, -9, false);
+    records::ContactMap contacts;
+    auto& a = records::find_or_create_contact(contacts, -9, false);
     a.name = "Alice";
     a.phone = "555|+48600";
     auto& b = find_or_create_contact(contacts, -2, false);  // later in key order
@@ -165,13 +166,13 @@ TEST(Naming, ExactPhoneItemsLaterContactWins) {
     auto& no_phone = find_or_create_contact(contacts, 5, true);
     no_phone.name = "Nobody";
 
-    ThreadMap threads;
-    auto& t555 = find_or_create_thread(threads, "555", 1, false);
+    records::ThreadMap threads;
+    auto& t555 = records::find_or_create_thread(threads, "555", 1, false);
     auto& t48 = find_or_create_thread(threads, "+48600", 2, false);
     auto& t600 = find_or_create_thread(threads, "600", 3, false);  // no prefix: no match
     auto& t777 = find_or_create_thread(threads, "777", 4, false);
     auto& tempty = find_or_create_thread(threads, "", 5, false);
-    name_threads(contacts, threads);
+    records::name_threads(contacts, threads);
     EXPECT_EQ(t555.name, "Bob|Bobby");  // the whole name list
     EXPECT_EQ(t48.name, "Alice");
     EXPECT_EQ(t600.name, "");
@@ -187,18 +188,18 @@ TEST(Naming, ExactPhoneItemsLaterContactWins) {
 }
 
 TEST(Ordering, MessagesByDateBytesAndListsDeletedFirst) {
-    ThreadRecord t;
+    records::ThreadRecord t;
     t.messages = {msg(1, 1, "2021-05-01 00:00:00", "a", "3"), msg(1, 1, "2021-04-30 23:59:59", "a", "2"),
                   msg(1, 1, "", "a", "1"), msg(1, 1, "2021-05-01 00:00:00x", "a", "4")};
-    sort_thread_messages(t);
+    records::sort_thread_messages(t);
     std::string order;
     for (const auto& m : t.messages) order += m.body;
     EXPECT_EQ(order, "1234");
 
-    ContactMap contacts;
-    EXPECT_TRUE(build_contact_list(contacts).empty());
-    for (int64_t k : {-5, -3, 2, 7}) find_or_create_contact(contacts, k, k == -3 || k == 7);
-    const ContactList cl = build_contact_list(contacts);
+    records::ContactMap contacts;
+    EXPECT_TRUE(records::build_contact_list(contacts).empty());
+    for (int64_t k : {-5, -3, 2, 7}) records::find_or_create_contact(contacts, k, k == -3 || k == 7);
+    const records::ContactList cl = build_contact_list(contacts);
     ASSERT_EQ(cl.size(), 4u);
     EXPECT_TRUE(cl[0]->deleted);
     EXPECT_TRUE(cl[1]->deleted);
@@ -207,11 +208,11 @@ TEST(Ordering, MessagesByDateBytesAndListsDeletedFirst) {
     EXPECT_EQ(cl[0], &contacts.at(-3));  // map order kept within a group
     EXPECT_EQ(cl[3], &contacts.at(2));
 
-    ThreadMap threads;
-    find_or_create_thread(threads, "a", 1, false);
+    records::ThreadMap threads;
+    records::find_or_create_thread(threads, "a", 1, false);
     find_or_create_thread(threads, "b", 1, true);
     find_or_create_thread(threads, "c", 1, false);
-    const ThreadList tl = build_thread_list(threads);
+    const records::ThreadList tl = build_thread_list(threads);
     ASSERT_EQ(tl.size(), 3u);
     EXPECT_EQ(tl[0]->address, "b");
     EXPECT_EQ(tl[1]->address, "a");
@@ -219,13 +220,13 @@ TEST(Ordering, MessagesByDateBytesAndListsDeletedFirst) {
 }
 
 TEST(SmsDate, LocalTimeWithClamp) {
-    EXPECT_EQ(sms_date_text(1700000000999LL), local_time_text("%Y-%m-%d %H:%M:%S", 1700000000));
-    EXPECT_EQ(sms_date_text(-5000), sms_date_text(0));
-    EXPECT_EQ(sms_date_text(-999), sms_date_text(0));  // truncation, not floor
-    EXPECT_EQ(sms_date_text(32535194399999LL), local_time_text("%Y-%m-%d %H:%M:%S", 32535194399));
-    EXPECT_EQ(sms_date_text(32535194400000LL), sms_date_text(0));
-    EXPECT_EQ(sms_date_text(INT64_MIN), sms_date_text(0));
-    EXPECT_EQ(sms_date_text(0).size(), 19u);
+    EXPECT_EQ(records::sms_date_text(1700000000999LL), platform::local_time_text("%Y-%m-%d %H:%M:%S", 1700000000));
+    EXPECT_EQ(records::sms_date_text(-5000), records::sms_date_text(0));
+    EXPECT_EQ(records::sms_date_text(-999), records::sms_date_text(0));  // truncation, not floor
+    EXPECT_EQ(records::sms_date_text(32535194399999LL), platform::local_time_text("%Y-%m-%d %H:%M:%S", 32535194399));
+    EXPECT_EQ(records::sms_date_text(32535194400000LL), records::sms_date_text(0));
+    EXPECT_EQ(records::sms_date_text(INT64_MIN), records::sms_date_text(0));
+    EXPECT_EQ(records::sms_date_text(0).size(), 19u);
 }
 
 }  // namespace
