@@ -21,9 +21,8 @@
 #include <string>
 #include <vector>
 
-#include "cdr/carve_catalog.h"
-#include "cdr/cdr_image.h"
-#include "cdr/engine.h"
+#include "cdr/disks/disk_image.h"
+#include "cdr/engine/engine.h"
 #include "sample_card.h"
 
 namespace {
@@ -100,12 +99,11 @@ CarveFigures carve(const std::string& path, quen::cdr::ReaderKind reader) {
         std::fprintf(stderr, "bench_carve: %s\n", error.c_str());
         return f;
     }
-    CarveRunConfig cfg;
-    cfg.messages = nullptr;
-    cfg.reader = reader;
+    CarveDiskOptions options;
+    options.reader = reader;
     const auto t = Clock::now();
     const double c = cpu_now();
-    const CarveResult r = carve_run(scan_arguments(path, ""), *disk, builtin_catalog(), cfg);
+    const CarveResult r = carve_disk(*disk, options, {});
     f.seconds = seconds_since(t);
     f.cpu = cpu_now() - c;
     f.bytes_read = r.bytes_read;

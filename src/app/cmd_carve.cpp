@@ -14,9 +14,8 @@
 #include "app/json_text.h"
 #include "app/progress_line.h"
 #include "app/recover_cli.h"
-#include "cdr/carve_catalog.h"
-#include "cdr/cdr_image.h"
-#include "cdr/engine.h"
+#include "cdr/disks/disk_image.h"
+#include "cdr/engine/engine.h"
 
 namespace quen::cli {
 namespace {
@@ -76,9 +75,10 @@ int run_carve(const CarveOptions& o, const Globals& g) {
     ProgressLine progress(g.quiet);
     const uint64_t start = disk->start_offset, length = disk->length;
     uint64_t shown = UINT64_MAX;
-    cdr::CarveRunConfig cfg;
-    cfg.messages = nullptr;  // the progress line takes the engine's progress text's place
-    cfg.progress = [&](uint64_t, uint64_t current, const cdr::FoundFile* found) {
+    cdr::CarveDiskOptions options;
+    options.types = o.types;
+    options.on_text = print_engine_warnings;
+    auto on_progress = [&](uint64_t, uint64_t current, const cdr::FoundFile* found) {
         if (InterruptFlag::raised()) return cdr::kProgressStop;
         if (!found && current != shown && current >= start) {
             shown = current;
@@ -87,8 +87,7 @@ int run_carve(const CarveOptions& o, const Globals& g) {
         return cdr::kProgressGoOn;
     };
     InterruptFlag interrupt;  // Ctrl-C asks the engine to stop at its next check
-    const cdr::CarveResult r =
-        cdr::carve_run(cdr::scan_arguments(o.source, o.types), *disk, cdr::builtin_catalog(), cfg);
+    const cdr::CarveResult r = cdr::carve_disk(*disk, options, on_progress);
     progress.finish();
 
     switch (r.status) {
@@ -110,7 +109,7 @@ int run_carve(const CarveOptions& o, const Globals& g) {
     const bool recover = !o.out.empty() && r.status == cdr::CarveStatus::Done;
     if (recover) {
         const auto tree = cdr::build_scan_tree(*disk);
-        rec = recover_found_files(o.out, {tree.get()}, g.quiet);
+        rec = run_recovery(o.out, {tree.get()}, g.quiet);
     }
     if (o.json)
         print_json(o.source, *disk, r.bytes_read, recover ? &rec : nullptr);

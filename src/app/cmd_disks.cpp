@@ -7,7 +7,7 @@
 
 #include "app/commands.h"
 #include "app/json_text.h"
-#include "cdr/disk_enum.h"
+#include "cdr/disks/disk_enum.h"
 
 namespace quen::cli {
 namespace {
@@ -31,7 +31,7 @@ void print_json(const cdr::EnumResult& r) {
         w.Key("path"); write_text(w, disk->path);
         w.Key("name"); write_text(w, disk->name);
         w.Key("length"); w.Uint64(disk->length);
-        w.Key("removable"); w.Bool(disk->removable != 0);
+        w.Key("removable"); w.Bool(disk->removable);
         w.Key("partition_style"); w.String(style_name(disk->partition_style));
         w.Key("partitions");
         w.StartArray();

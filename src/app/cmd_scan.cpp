@@ -15,8 +15,9 @@
 #include "app/json_text.h"
 #include "app/progress_line.h"
 #include "app/recover_cli.h"
-#include "cdr/cdr_image.h"
-#include "cdr/scan_job.h"
+#include "cdr/disks/disk_image.h"
+#include "cdr/engine/engine.h"
+#include "cdr/scan/scan_job.h"
 #include "platform/queue_sink.h"
 
 namespace quen::cli {
@@ -87,7 +88,12 @@ int run_scan(const ScanOptions& o, const Globals& g) {
     };
 
     QueueSink sink;
-    cdr::ScanJob job(sink, enumerate, cdr::carve_disk_quietly);
+    auto carve = [](cdr::CdrNode& disk, const cdr::ProgressFn& progress) {
+        cdr::CarveDiskOptions options;
+        options.on_text = print_engine_warnings;
+        return cdr::carve_disk(disk, options, progress).bytes_read;
+    };
+    cdr::ScanJob job(sink, enumerate, carve);
     InterruptFlag interrupt;
     job.start();
 
@@ -140,13 +146,14 @@ int run_scan(const ScanOptions& o, const Globals& g) {
         sink.pump_one(handler, std::chrono::milliseconds(100));
     }
     if (progress) progress->finish();
+    if (!job.failure().empty()) std::fprintf(stderr, "%s\n", job.failure().c_str());
     const bool interrupted = InterruptFlag::raised();
 
     RecoverySummary rec;
     bool recovered = false;
     if (!o.out.empty() && !interrupted) {
         std::vector<const cdr::ScanTreeNode*> nodes(job.disk_nodes().begin(), job.disk_nodes().end());
-        rec = recover_found_files(o.out, nodes, g.quiet);
+        rec = run_recovery(o.out, nodes, g.quiet);
         recovered = true;
     }
     if (o.json)

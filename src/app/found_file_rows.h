@@ -1,11 +1,13 @@
 #pragma once
 // The found files of a carved disk as carve and scan list them: one text
-// line "type TAB name TAB offset TAB size" or one JSON object each.
+// line "type TAB name TAB offset TAB size" or one JSON object each; and what
+// of the engine's own text the two commands show.
 #include <cstdio>
 #include <string>
 
 #include "app/json_text.h"
-#include "cdr/cdr_node.h"
+#include "cdr/disks/cdr_node.h"
+#include "cdr/engine/extractor.h"
 
 namespace quen::cli {
 
@@ -31,6 +33,13 @@ void write_found_file_json(Writer& w, const cdr::CdrNode& type, const cdr::Found
     w.Key("size");
     w.Uint64(f.size);
     w.EndObject();
+}
+
+// The engine's warnings (a rejected WMV header, ...) go to stderr, so that
+// stdout holds only the listing; its progress text gives way to the progress
+// line, and its errors come back in the result, which the command reports.
+inline void print_engine_warnings(cdr::EngineText kind, const std::string& text) {
+    if (kind == cdr::EngineText::Warning) std::fputs(text.c_str(), stderr);
 }
 
 // One text line on stdout, after `indent`.

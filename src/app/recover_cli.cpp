@@ -6,7 +6,7 @@
 #include "app/cli_context.h"
 #include "app/progress_line.h"
 #include "app/sigint_scope.h"
-#include "cdr/copy_out.h"
+#include "cdr/output/recovery_state.h"
 
 namespace quen::cli {
 namespace {
@@ -17,22 +17,10 @@ void on_interrupt(int) { cdr::process_recovery_state().set(cdr::kRecoveryStopReq
 
 }  // namespace
 
-RecoverySummary recover_found_files(const std::string& dir,
-                                    const std::vector<const cdr::ScanTreeNode*>& disks, bool quiet) {
-    RecoverySummary s;
-    s.folder = exports::make_output_folder(dir, &s.error);
-    if (s.folder.empty()) {
-        std::fprintf(stderr, "quenfora-cli: %s\n", s.error.c_str());
-        return s;
-    }
-
-    cdr::RecoveryState& state = cdr::process_recovery_state();
-    state.set(cdr::kRecoveryRunning);
-    SigintScope guard(on_interrupt);
-
+RecoverySummary run_recovery(const std::string& dir, const std::vector<const cdr::ScanTreeNode*>& disks,
+                             bool quiet) {
     uint64_t total = 0;
-    for (const auto* d : disks) total += exports::count_checked_items(*d);
-    std::atomic<uint64_t> done{0};
+    for (const auto* d : disks) total += cdr::count_checked_items(*d);
     uint64_t attempted = 0;
     int shown = -1;
     ProgressLine progress(quiet);
@@ -45,21 +33,13 @@ RecoverySummary recover_found_files(const std::string& dir,
         }
     };
 
-    cdr::CopyBuffer buffer;
-    for (const auto* d : disks) {
-        if (state.stop_requested()) break;
-        exports::FoundFileWriterJob job;
-        job.disk = d;
-        job.destination = exports::make_disk_folder_text(s.folder);
-        exports::FoundFileWriteResult r = write_found_files(done, job, state, buffer, on_file);
-        if (r.written > 0 || !r.failed.empty()) s.disk_folders.push_back(job.destination);
-        s.written += r.written;
-        s.failed.insert(s.failed.end(), r.failed.begin(), r.failed.end());
-        if (r.cancelled) break;
-    }
+    SigintScope guard(on_interrupt);
+    RecoverySummary s = cdr::recover_found_files(dir, disks, cdr::process_recovery_state(), on_file);
     progress.finish();
-    s.cancelled = state.stop_requested();
-    state.set(cdr::kRecoveryFinished);
+    if (s.folder.empty()) {
+        std::fprintf(stderr, "quenfora-cli: %s\n", s.error.c_str());
+        return s;
+    }
     // Failed files are named on stderr in every output mode.
     for (const auto& f : s.failed)
         std::fprintf(stderr, "quenfora-cli: %s: %s\n", f.path.c_str(), f.reason.c_str());

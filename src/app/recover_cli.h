@@ -1,33 +1,25 @@
 #pragma once
 // Writing found files out from the command line (carve --out, scan --out):
-// DIR/Retrivane<time>/disk<time>/<type>/<name>, one disk folder per scanned
-// disk, with a progress line and Ctrl-C as the recovery's stop request.
+// the recovery itself is cdr/output/recovery_run.h; here Ctrl-C becomes its
+// stop request, a progress line follows the files, and the outcome is printed.
 #include <rapidjson/writer.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "app/json_text.h"
-#include "cdr/scan_job_tree.h"
-#include "export/found_file_writer.h"
+#include "cdr/output/recovery_run.h"
+#include "cdr/scan/scan_tree.h"
 
 namespace quen::cli {
 
-struct RecoverySummary {
-    std::string folder;            // the Retrivane folder; empty when it could not be made
-    std::string error;             // why the folder could not be made
-    std::vector<std::string> disk_folders;
-    uint64_t written = 0;          // files written whole
-    std::vector<exports::FailedFile> failed;
-    bool cancelled = false;        // stopped by Ctrl-C; what was written stays
-};
+using cdr::RecoverySummary;
 
 // Writes every checked found file of the disks into a new output folder
 // under `dir`. While it runs, Ctrl-C asks the recovery to stop. A folder that
 // cannot be made and every failed file are named on stderr.
-RecoverySummary recover_found_files(const std::string& dir,
-                                    const std::vector<const cdr::ScanTreeNode*>& disks, bool quiet);
+RecoverySummary run_recovery(const std::string& dir, const std::vector<const cdr::ScanTreeNode*>& disks,
+                             bool quiet);
 
 // Text mode: the summary line on stdout.
 void print_recovery_text(const RecoverySummary& s);

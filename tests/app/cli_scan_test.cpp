@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,8 @@ std::pair<std::string, int> run(const std::string& cmd) {
 class CliScan : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        char tmpl[] = "/tmp/quen-cliscan-XXXXXX";
-        dir_ = ::mkdtemp(tmpl);
+        tmp_ = std::make_unique<quen::test_support::TempDir>("quen-cliscan");
+        dir_ = tmp_->path();
         card_ = dir_ + "/card.img";
         ASSERT_EQ(run(kCard + " " + shell_quote(card_) + " --seed 21").second, 0);
         image_ = read_file(card_);
@@ -44,7 +45,7 @@ protected:
         for (const auto& f : d["files"].GetArray())
             expected_[f["name"].GetString()] = {f["offset"].GetUint64(), f["size"].GetUint64()};
     }
-    static void TearDownTestSuite() { fs::remove_all(dir_); }
+    static void TearDownTestSuite() { tmp_.reset(); }
 
     // Files under `folder` by name; each must equal its original.
     static size_t check_written(const std::string& folder) {
@@ -60,9 +61,11 @@ protected:
         return same;
     }
 
+    static std::unique_ptr<quen::test_support::TempDir> tmp_;
     static std::string dir_, card_, image_;
     static std::map<std::string, std::pair<uint64_t, uint64_t>> expected_;
 };
+std::unique_ptr<quen::test_support::TempDir> CliScan::tmp_;
 std::string CliScan::dir_, CliScan::card_, CliScan::image_;
 std::map<std::string, std::pair<uint64_t, uint64_t>> CliScan::expected_;
 

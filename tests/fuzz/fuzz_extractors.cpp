@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "cdr/formats_fixture.h"
+#include "cdr/formats/formats_fixture.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "cdr/formats/format_table.h"
-#include "cdr/pattern.h"
+#include "cdr/engine/pattern.h"
 
 namespace quen::sample {
 

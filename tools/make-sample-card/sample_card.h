@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sizes.h"
 #include "sample_files.h"
 
 namespace quen::sample {
@@ -25,9 +26,9 @@ struct Card {
     std::vector<uint64_t> planted;
 };
 
-constexpr uint64_t kMiB = 1024 * 1024;
-constexpr uint64_t kChunk = 4 * kMiB;
-constexpr uint64_t kSectorSize = 512;
+using platform::kMiB;
+constexpr uint64_t kChunk = 4 * kMiB;  // the engine's default chunk
+constexpr uint64_t kSectorSize = platform::kSector;
 
 // The mixed card: files at sector offsets and off them, across chunk
 // boundaries, cut short, within max length of the end, false headers in

@@ -1,9 +1,10 @@
 // Windows bitmap: "BM", the file size (u32 at 2), then the info header whose
 // own size is the u32 at 14, width (s32 at 18) and height (s32 at 22).
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
+
+namespace {
 
 ExtractResult extract_bmp(const ExtractInput& in) {
     const ByteView v(in);
@@ -18,6 +19,13 @@ ExtractResult extract_bmp(const ExtractInput& in) {
     if (size > v.size()) return std::nullopt;
     record_at(in, 0, size);
     return size;
+}
+
+}  // namespace
+
+FormatDefinition bmp_format() {
+    const FormatRow row{"bmp", FormatType::Bmp, bytes_of("BM"), {}, 2 * kMiB, {}, true, extract_bmp};
+    return {row, {{"bmp", row}}};
 }
 
 }  // namespace quen::cdr::fmt

@@ -1,10 +1,11 @@
 // C/C++ source text: a "#include" line inside a run of printable text that
 // mentions "int". The run is taken to extend backwards before the hit as far
 // as the text goes, within the bytes readable there.
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
+
+namespace {
 
 ExtractResult extract_cpp_source(const ExtractInput& in) {
     static const Pattern kInt = make_pattern("int");
@@ -26,6 +27,15 @@ ExtractResult extract_cpp_source(const ExtractInput& in) {
     if (!run.find(kInt, 0, run.size())) return std::nullopt;
     in.recorder->record(*in.spec, in.device_offset(0) - b, i + b - 1);
     return i - 1;
+}
+
+}  // namespace
+
+FormatDefinition cpp_source_format() {
+    // Only by name: C++ text is not in the built-in table.
+    return {std::nullopt,
+            {{"cpp", FormatRow{"cpp", FormatType::Cpp, bytes_of("#include"), bytes_of("char"), 1 * kMiB,
+                               {bytes_of("int")}, true, extract_cpp_source}}}};
 }
 
 }  // namespace quen::cdr::fmt

@@ -5,7 +5,6 @@
 // raw data u32 at 20). The file ends with the last section's raw data.
 #include <string>
 
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
@@ -16,8 +15,6 @@ constexpr uint16_t kDll = 0x2000;
 constexpr uint16_t kSystem = 0x1000;
 constexpr uint16_t kExecutable = 0x0002;
 constexpr uint64_t kLargest = 0x400000;
-
-}  // namespace
 
 ExtractResult extract_exe(const ExtractInput& in) {
     const ByteView v(in);
@@ -48,6 +45,13 @@ ExtractResult extract_exe(const ExtractInput& in) {
         record_at(in, 0, size);
     }
     return size;
+}
+
+}  // namespace
+
+FormatDefinition exe_format() {
+    const FormatRow row{"exe", FormatType::Exe, bytes_of("MZ"), {}, 1 * kMiB, {}, true, extract_exe};
+    return {row, {{"exe", row}}};
 }
 
 }  // namespace quen::cdr::fmt

@@ -6,12 +6,29 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
-#include "cdr/extractor.h"
-#include "cdr/pattern.h"
+#include "cdr/engine/extractor.h"
+#include "cdr/engine/pattern.h"
+#include "cdr/engine/search_spec.h"
+#include "cdr/formats/format_table.h"
+#include "platform/sizes.h"
 
 namespace quen::cdr::fmt {
+
+using platform::kMiB;
+
+// The bytes of a text, for the rows' headers, footers and markers.
+inline std::vector<uint8_t> bytes_of(std::string_view text) { return {text.begin(), text.end()}; }
+
+// The row with another largest size: a -t name that sets up a built-in row
+// with a limit of its own.
+inline FormatRow with_max_length(FormatRow row, uint64_t max_length) {
+    row.max_length = max_length;
+    return row;
+}
 
 class ByteView {
 public:
@@ -91,6 +108,11 @@ inline ExtractResult skip(const ExtractInput& in) {
 // A continue position never at or before the hit, so the search always moves on.
 inline ExtractResult go_on(const ExtractInput& in, uint64_t rel) {
     return rel == 0 ? skip(in) : ExtractResult(rel);
+}
+
+// Passes a warning to the run's text callback; the search goes on.
+inline void warn(const ExtractInput& in, const std::string& text) {
+    if (in.on_text && *in.on_text) (*in.on_text)(EngineText::Warning, text);
 }
 
 // Records a file that starts `rel` bytes after the hit.

@@ -1,8 +1,9 @@
 // HTML: "<html" (any letter case) followed by text, up to "</html>".
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
+
+namespace {
 
 ExtractResult extract_html(const ExtractInput& in) {
     static const Pattern kEnd = make_pattern("</html>", false);
@@ -20,6 +21,14 @@ ExtractResult extract_html(const ExtractInput& in) {
     const uint64_t size = *f + end.size();
     record_at(in, 0, size);
     return size;
+}
+
+}  // namespace
+
+FormatDefinition html_format() {
+    const FormatRow row{"htm", FormatType::Html, bytes_of("<html"), bytes_of("</html>"), 1 * kMiB, {}, false,
+                        extract_html};
+    return {row, {{"html", row}, {"htm", row}}};
 }
 
 }  // namespace quen::cdr::fmt

@@ -3,10 +3,11 @@
 // over the header segments; only a file that carries both a quantisation table
 // (DQT, FF DB) and a Huffman table (DHT, FF C4) before the image data is
 // searched for its end-of-image marker FF D9.
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
+
+namespace {
 
 ExtractResult extract_jpeg(const ExtractInput& in) {
     static const Pattern kEoi = make_pattern("\xFF\xD9");
@@ -42,6 +43,13 @@ ExtractResult extract_jpeg(const ExtractInput& in) {
     const uint64_t size = *end + 2;
     record_at(in, 0, size);
     return size;
+}
+
+}  // namespace
+
+FormatDefinition jpeg_format() {
+    const FormatRow row{"jpg", FormatType::Jpeg, {0xFF, 0xD8, 0xFF}, {0xFF, 0xD9}, 20 * kMiB, {}, true, extract_jpeg};
+    return {row, {{"jpg", row}, {"jpeg", row}}};
 }
 
 }  // namespace quen::cdr::fmt

@@ -2,19 +2,16 @@
 // (id BB at byte 15); then start codes 00 00 01 xx. Ids BB..EF head packets
 // with a BE u16 length at 4 that counts the bytes after it; 00 and BA are
 // picture and pack starts, B9 the program end code.
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
 
 namespace {
 
-constexpr uint64_t kFirstMiB = 1048576;
+constexpr uint64_t kFirstMiB = kMiB;
 constexpr uint64_t kLongestPacket = 51200;
 
 bool has_length(uint8_t id) { return id >= 0xBB && id <= 0xEF; }
-
-}  // namespace
 
 ExtractResult extract_mpeg(const ExtractInput& in) {
     static const Pattern kStart = make_pattern(std::string_view("\x00\x00\x01", 3));
@@ -70,6 +67,14 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
     size = std::min(size, r);
     record_at(in, 0, size);
     return size;
+}
+
+}  // namespace
+
+FormatDefinition mpeg_format() {
+    const FormatRow row{"mpg", FormatType::Mpeg, {0x00, 0x00, 0x01, 0xBA}, {0x00, 0x00, 0x01, 0xB9}, 50 * kMiB,
+                        {{0x00, 0x00, 0x01}}, true, extract_mpeg};
+    return {row, {{"mpg", row}, {"mpeg", row}}};
 }
 
 }  // namespace quen::cdr::fmt

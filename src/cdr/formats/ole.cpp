@@ -15,14 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
 
 namespace {
 
-constexpr uint64_t kSector = 512;
+constexpr uint64_t kSector = 512;  // the compound file's own sector (sector shift 9)
 constexpr int32_t kEndOfChain = -2;
 constexpr int kMaxDirectorySteps = 300;
 constexpr size_t kMaxEntries = 500;
@@ -177,21 +176,19 @@ const char* extension_of(const std::string& name) {
 
 uint64_t round_up(uint64_t n, uint64_t to) { return (n + to - 1) / to * to; }
 
-const char* wanted_kind(int type) {
+const char* wanted_kind(FormatType type) {
     switch (type) {
-    case 5: return "doc";
-    case 11: return "xls";
-    case 12: return "ppt";
+    case FormatType::Doc: return "doc";
+    case FormatType::Xls: return "xls";
+    case FormatType::Ppt: return "ppt";
     default: return nullptr;  // any
     }
 }
 
-}  // namespace
-
 ExtractResult extract_ole(const ExtractInput& in) {
     const ByteView v(in);
     const uint64_t r = v.size();
-    if (in.spec->type == 11) in.spec->extension = "ole";
+    if (in.spec->type == FormatType::Xls) in.spec->extension = "ole";
     if (r < kSector) return std::nullopt;
     const ExtractResult rejected = std::min<uint64_t>(kSector, r);
     const uint32_t fat_count = *v.le32(44), difat_count = *v.le32(72);
@@ -251,6 +248,23 @@ ExtractResult extract_ole(const ExtractInput& in) {
     const char* want = wanted_kind(in.spec->type);
     if (!want || ext.find(want) != std::string::npos) record_at(in, 0, size);
     return go_on(in, next);
+}
+
+}  // namespace
+
+FormatDefinition ole_format() {
+    // The compound file signature followed by a zero class id start.
+    const std::vector<uint8_t> header{0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1, 0, 0, 0, 0, 0, 0, 0, 0};
+    auto row = [&header](const char* ext, FormatType type, uint64_t max_length) {
+        return FormatRow{ext, type, header, {}, max_length, {}, true, extract_ole};
+    };
+    const FormatRow any = row("ole", FormatType::Ole, 10 * kMiB);
+    return {row("ole", FormatType::Ole, 5 * kMiB),
+            {{"ole", any},
+             {"office", any},
+             {"doc", row("doc", FormatType::Doc, 20 * kMiB)},
+             {"xls", row("xls", FormatType::Xls, 10 * kMiB)},
+             {"ppt", row("ppt", FormatType::Ppt, 10 * kMiB)}}};
 }
 
 }  // namespace quen::cdr::fmt

@@ -3,7 +3,6 @@
 // /L <bytes>"), so its "%%EOF" is looked for only just before that length.
 #include <cctype>
 
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
@@ -23,8 +22,6 @@ uint64_t read_decimal(const ByteView& v, uint64_t off) {
     }
     return n;
 }
-
-}  // namespace
 
 ExtractResult extract_pdf(const ExtractInput& in) {
     static const Pattern kObj = make_pattern("obj");
@@ -61,6 +58,15 @@ ExtractResult extract_pdf(const ExtractInput& in) {
     const uint64_t size = *e + 5 + 1;
     record_at(in, 0, size);
     return *e + 6;
+}
+
+}  // namespace
+
+FormatDefinition pdf_format() {
+    const FormatRow row{"pdf", FormatType::Pdf, bytes_of("%PDF-1."), bytes_of("%%EOF"), 40 * kMiB,
+                        {bytes_of("/L "), bytes_of("obj"), bytes_of("/Linearized"), bytes_of("/Length")}, true,
+                        extract_pdf};
+    return {row, {{"pdf", with_max_length(row, 20 * kMiB)}}};
 }
 
 }  // namespace quen::cdr::fmt

@@ -1,9 +1,10 @@
 // PNG: the 8-byte signature, then chunks of (BE u32 length, 4-byte type, data,
 // CRC), IHDR first (width and height BE u32 at 16 and 20), IEND last.
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
+
+namespace {
 
 ExtractResult extract_png(const ExtractInput& in) {
     const ByteView v(in);
@@ -29,6 +30,14 @@ ExtractResult extract_png(const ExtractInput& in) {
         }
         chunk = next;
     }
+}
+
+}  // namespace
+
+FormatDefinition png_format() {
+    const FormatRow row{"png", FormatType::Png, {0x89, 0x50, 0x4E, 0x47, 0x0D, 0x0A, 0x1A, 0x0A},
+                        bytes_of("IEND"), 1 * kMiB, {}, true, extract_png};
+    return {row, {{"png", row}}};
 }
 
 }  // namespace quen::cdr::fmt

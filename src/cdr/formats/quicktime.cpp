@@ -4,7 +4,6 @@
 // The walk goes over top-level atoms of known types; a movie needs "mdat".
 #include <cstring>
 
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
@@ -17,8 +16,6 @@ bool walks_on(const uint8_t* type) {
         if (std::memcmp(type, t, 4) == 0) return true;
     return std::memcmp(type, "mp3", 3) == 0;
 }
-
-}  // namespace
 
 ExtractResult extract_quicktime(const ExtractInput& in) {
     // The atom's size lies before the hit; without those bytes there is no file.
@@ -56,6 +53,14 @@ ExtractResult extract_quicktime(const ExtractInput& in) {
     }
     in.recorder->record(*in.spec, in.device_offset(0) - 4, total);
     return go_on(in, rel(total));
+}
+
+}  // namespace
+
+FormatDefinition quicktime_format() {
+    const FormatRow movie{"mov", FormatType::Mov, bytes_of("moov"), {}, 40 * kMiB, {}, true, extract_quicktime};
+    const FormatRow preview{"mov", FormatType::Vjpeg, bytes_of("pnot"), {}, 40 * kMiB, {}, true, extract_quicktime};
+    return {movie, {{"vjpeg", preview}, {"mov", movie}}};
 }
 
 }  // namespace quen::cdr::fmt

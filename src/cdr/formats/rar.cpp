@@ -3,7 +3,6 @@
 // an end-of-archive block (type "{", 7 bytes). Every block has its type at 2,
 // flags u16 at 3 and header size u16 at 5; a file header's packed size is the
 // u32 at 7.
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
@@ -15,8 +14,6 @@ constexpr uint8_t kFileHeader = 0x74;     // 't'
 constexpr uint8_t kEndOfArchive = 0x7B;   // '{'
 constexpr uint64_t kEndBlock = 7;
 constexpr uint64_t kEncryptedSearch = 51200;
-
-}  // namespace
 
 ExtractResult extract_rar(const ExtractInput& in) {
     static const Pattern kZeros = make_pattern(std::string_view("\0\0\0\0\0\0\0\0", 8));
@@ -70,6 +67,14 @@ ExtractResult extract_rar(const ExtractInput& in) {
     const uint64_t end = std::min(block + kEndBlock, r);
     record_at(in, 0, end);
     return end;
+}
+
+}  // namespace
+
+FormatDefinition rar_format() {
+    const FormatRow row{"rar", FormatType::Rar, {0x52, 0x61, 0x72, 0x21, 0x1A, 0x07, 0x00},
+                        std::vector<uint8_t>(8, 0x00), 100 * kMiB, {}, true, extract_rar};
+    return {row, {{"rar", row}}};
 }
 
 }  // namespace quen::cdr::fmt

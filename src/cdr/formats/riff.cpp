@@ -2,27 +2,24 @@
 // 8-byte head, then the form type ("AVI " followed by a "LIST" chunk, or
 // "WAVE"). The size field alone gives the file's end, so a RIFF file is never
 // completed through a disk window: one larger than the bytes given is skipped.
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
 
 namespace {
 
-const char* wanted_kind(int type) {
+const char* wanted_kind(FormatType type) {
     switch (type) {
-    case 6: return "avi";
-    case 18: return "wav";
-    default: return nullptr;  // 17: any
+    case FormatType::Avi: return "avi";
+    case FormatType::Wav: return "wav";
+    default: return nullptr;  // Riff: any
     }
 }
 
-}  // namespace
-
 ExtractResult extract_riff(const ExtractInput& in) {
     const ByteView v(in);
-    const int type = in.spec->type;
-    if (type == 17 || type == 18) in.spec->extension = "rif";
+    const FormatType type = in.spec->type;
+    if (type == FormatType::Riff || type == FormatType::Wav) in.spec->extension = "rif";
     const auto field = v.le32(4);
     if (!field || *field < 1) return skip(in);
     const uint64_t size = uint64_t{*field} + 8;
@@ -41,6 +38,16 @@ ExtractResult extract_riff(const ExtractInput& in) {
     const char* want = wanted_kind(type);
     if (!want || std::string_view(want) == kind) record_at(in, 0, size);
     return size;
+}
+
+}  // namespace
+
+FormatDefinition riff_format() {
+    auto row = [](const char* ext, FormatType type) {
+        return FormatRow{ext, type, bytes_of("RIFF"), bytes_of("INFO"), 20 * kMiB, {}, true, extract_riff};
+    };
+    const FormatRow any = row("rif", FormatType::Riff);
+    return {any, {{"avi", row("avi", FormatType::Avi)}, {"rif", any}, {"wav", row("wav", FormatType::Wav)}}};
 }
 
 }  // namespace quen::cdr::fmt

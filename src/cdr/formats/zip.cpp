@@ -6,22 +6,21 @@
 // uncompressed, so its text sits at byte 30 of the archive.
 #include <string>
 
-#include "cdr/formats/extractors.h"
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
 
 namespace {
 
-constexpr uint64_t kOfficeSearch = 1048576;
+constexpr uint64_t kOfficeSearch = kMiB;
 constexpr uint16_t kDataDescriptor = 0x0008;
 
-const char* wanted_kind(int type) {
+const char* wanted_kind(FormatType type) {
     switch (type) {
-    case 20: return "sxw";
-    case 21: return "sxc";
-    case 22: return "sxi";
-    default: return nullptr;  // 9: any
+    case FormatType::Sxw: return "sxw";
+    case FormatType::Sxc: return "sxc";
+    case FormatType::Sxi: return "sxi";
+    default: return nullptr;  // Zip: any
     }
 }
 
@@ -29,8 +28,6 @@ bool name_has(const ByteView& v, uint64_t off, uint64_t len, std::string_view wh
     const std::string_view name(reinterpret_cast<const char*>(v.data() + off), len);
     return name.find(what) != std::string_view::npos;
 }
-
-}  // namespace
 
 ExtractResult extract_zip(const ExtractInput& in) {
     static const Pattern kEocd = make_pattern(std::string_view("\x4B\x05\x06\x00", 4));
@@ -102,6 +99,23 @@ ExtractResult extract_zip(const ExtractInput& in) {
     const char* want = wanted_kind(in.spec->type);
     if (!want || ext == want) record_at(in, 0, end);
     return end - 2;
+}
+
+}  // namespace
+
+FormatDefinition zip_format() {
+    const std::vector<uint8_t> header{0x50, 0x4B, 0x03, 0x04};
+    // One byte into the end-of-central-directory record ("PK\5\6" then disk 0).
+    const std::vector<uint8_t> end_record_inside{0x4B, 0x05, 0x06, 0x00};
+    auto office = [&](const char* ext, FormatType type) {
+        return FormatRow{ext, type, header, end_record_inside, 10 * kMiB, {}, true, extract_zip};
+    };
+    return {FormatRow{"zip", FormatType::Zip, header, end_record_inside, 100 * kMiB, {}, true, extract_zip},
+            {{"zip", FormatRow{"zip", FormatType::Zip, header, {0x50, 0x4B, 0x05, 0x06}, 100 * kMiB, {}, true,
+                               extract_zip}},
+             {"sxw", office("sxw", FormatType::Sxw)},
+             {"sxc", office("sxc", FormatType::Sxc)},
+             {"sxi", office("sxi", FormatType::Sxi)}}};
 }
 
 }  // namespace quen::cdr::fmt

@@ -1,0 +1,277 @@
+// ZIP, OLE compound file, RAR and RIFF extractors.
+#include <gtest/gtest.h>
+
+#include "cdr/formats/formats_fixture.h"
+#include "sample_files.h"
+
+namespace quen::cdr {
+namespace {
+
+using sample::Bytes;
+using test::padded;
+using test::run_extractor;
+using test::spec_named;
+
+constexpr uint64_t K = test::kBufferAt;
+
+TEST(ZipExtractor, EndRecordSeenOneByteIn) {
+    sample::Rng rng(10);
+    const Bytes zip = sample::make_zip(rng, 3000);
+    SearchSpec spec = test::spec_from(builtin_formats()[8]);
+    // The built-in footer matches one byte into the end record, so the
+    // comment length is read one byte late: with a zero byte after the record
+    // the archive takes that byte too.
+    auto run = run_extractor(spec, padded(zip), 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "zip");
+    EXPECT_EQ(run.files[0].size, zip.size() + 1);
+    EXPECT_EQ(run.result, zip.size() + 1 - 2);
+    // A non-zero byte there is read as the comment length's high byte.
+    Bytes followed = padded(zip, 2000);
+    followed[zip.size()] = 0x02;
+    run = run_extractor(spec, followed);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, zip.size() + 1 + 0x200);
+    // ... and when that runs past the bytes given, so may the archive.
+    followed[zip.size()] = 0x40;
+    run = run_extractor(spec, followed);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_FALSE(run.result);
+
+    // The -t zip row's footer is the whole signature: the exact size.
+    SearchSpec named = spec_named("zip");
+    run = run_extractor(named, padded(zip));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, zip.size());
+}
+
+TEST(ZipExtractor, ExtensionFromTheEntries) {
+    sample::Rng rng(11);
+    SearchSpec spec = test::spec_from(builtin_formats()[8]);
+    auto ext_of = [&](const Bytes& b) {
+        auto run = run_extractor(spec, padded(b));
+        return run.files.size() == 1 ? run.files[0].extension : std::string("(none)");
+    };
+    EXPECT_EQ(ext_of(sample::make_zip(rng, 2000, "content.xml")), "sx");
+    EXPECT_EQ(ext_of(sample::make_zip(rng, 2000, "mimetype")), "sxw");
+    EXPECT_EQ(ext_of(sample::make_zip(rng, 2000, "org/x/Main.class")), "jar");
+    EXPECT_EQ(ext_of(sample::make_zip(rng, 2000, "lib/a.jar")), "jar");
+    EXPECT_EQ(ext_of(sample::make_zip(rng, 2000, "notes.txt")), "zip");
+
+    // A wanted kind that the archive is not: not recorded, moved past.
+    SearchSpec sxc = spec_named("sxc");
+    const Bytes sxw = sample::make_zip(rng, 2000, "mimetype");
+    auto run = run_extractor(sxc, padded(sxw));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, sxw.size() + 1 - 2);
+    SearchSpec want_sxw = spec_named("sxw");
+    EXPECT_EQ(run_extractor(want_sxw, padded(sxw)).files.size(), 1u);
+}
+
+TEST(ZipExtractor, LocalHeaderChecks) {
+    sample::Rng rng(12);
+    const Bytes zip = sample::make_zip(rng, 3000);
+    SearchSpec spec = test::spec_from(builtin_formats()[8]);
+    Bytes long_name = zip;
+    sample::put_le16(long_name, 26, 101);
+    EXPECT_EQ(run_extractor(spec, padded(long_name)).result, 4u);
+    Bytes huge = zip;
+    sample::put_le32(huge, 18, 100 * 1024 * 1024 + 1);
+    EXPECT_EQ(run_extractor(spec, padded(huge)).result, 4u);
+    // The first entry's data passes the bytes given.
+    EXPECT_FALSE(run_extractor(spec, Bytes(zip.begin(), zip.begin() + 200)).result);
+    EXPECT_FALSE(run_extractor(spec, Bytes(zip.begin(), zip.begin() + 99)).result);
+    // Entries complete but no end record anywhere: the rest of the buffer was
+    // the limit, so go on after the entries without a window.
+    Bytes no_end = zip;
+    no_end.resize(zip.size() - 22);
+    auto run = run_extractor(spec, padded(no_end));
+    EXPECT_TRUE(run.files.empty());
+    ASSERT_TRUE(run.result);
+    EXPECT_LT(*run.result, no_end.size());
+    EXPECT_GT(*run.result, 30u);
+}
+
+TEST(OleExtractor, NamesTheDocumentByItsStreams) {
+    sample::Rng rng(20);
+    SearchSpec ole = test::spec_from(builtin_formats()[7]);
+    struct Case {
+        const char* stream;
+        const char* ext;
+    } cases[] = {{"WordDocument", "doc"}, {"Workbook", "xls"},       {"Book", "xls"},
+                 {"PowerPoint Document", "ppt"}, {"VisioDocument", "vis"}, {"Contents", "ole"}};
+    for (const Case& c : cases) {
+        const Bytes doc = sample::make_ole(rng, 6000, c.stream);
+        auto run = run_extractor(ole, padded(doc), 0, K);
+        ASSERT_EQ(run.files.size(), 1u) << c.stream;
+        EXPECT_EQ(run.files[0].extension, c.ext);
+        EXPECT_EQ(run.files[0].offset, K);
+        // Stream + FAT + directory + 1024, as a multiple of 512.
+        EXPECT_EQ(run.files[0].size, doc.size()) << c.stream;
+        // The mini-FAT estimate (directory sector + 6) lies 1024 bytes in.
+        EXPECT_EQ(run.result, 1024u);
+    }
+    // The wanted kind must be in the extension found.
+    SearchSpec doc = spec_named("doc");
+    EXPECT_TRUE(run_extractor(doc, padded(sample::make_ole(rng, 6000, "Workbook"))).files.empty());
+    EXPECT_EQ(run_extractor(doc, padded(sample::make_ole(rng, 6000, "WordDocument"))).files.size(), 1u);
+    SearchSpec xls = spec_named("xls");
+    auto run = run_extractor(xls, padded(sample::make_ole(rng, 6000, "Contents")));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(xls.extension, "ole");
+}
+
+TEST(OleExtractor, HeaderAndDirectoryRejections) {
+    sample::Rng rng(21);
+    const Bytes doc = sample::make_ole(rng, 6000, "WordDocument");
+    SearchSpec ole = test::spec_from(builtin_formats()[7]);
+    auto result_of = [&](const Bytes& b) { return run_extractor(ole, padded(b)); };
+    Bytes b = doc;
+    sample::put_le16(b, 30, 12);
+    EXPECT_EQ(result_of(b).result, 512u);
+    b = doc;
+    sample::put_le32(b, 44, 101);
+    EXPECT_EQ(result_of(b).result, 512u);
+    b = doc;
+    sample::put_le32(b, 72, 101);
+    EXPECT_EQ(result_of(b).result, 512u);
+    b = doc;
+    sample::put_le32(b, 48, 0xFFFFFFFE);  // no directory
+    EXPECT_EQ(result_of(b).result, 10u);
+    // A FAT sector number past the bytes given.
+    b = doc;
+    sample::put_le32(b, 76, 5000);
+    auto run = result_of(b);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 512u);
+    // A directory entry named with "@" abandons the file: go on after the
+    // first directory sector.
+    b = doc;
+    b[1024 + 128] = '@';
+    run = result_of(b);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 1024u);
+    b = doc;
+    sample::put_le16(b, 1024 + 64, 66);  // name length
+    EXPECT_TRUE(result_of(b).files.empty());
+    // A directory chain that loops through two sectors ends at 300 steps.
+    b = doc;
+    sample::put_le32(b, 512 + 4 * 1, 2);
+    sample::put_le32(b, 512 + 4 * 2, 1);
+    for (size_t e = 0; e < 4; ++e) b[1536 + 128 * e + 66] = 1;
+    b[1024 + 256 + 66] = 1;
+    b[1024 + 384 + 66] = 1;
+    run = result_of(b);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 1024u);
+    // Fewer than a header's bytes: the file may run past them.
+    EXPECT_FALSE(run_extractor(ole, Bytes(doc.begin(), doc.begin() + 511)).result);
+}
+
+TEST(OleExtractor, DirectoryChainEndsBeforeASectorWithUnusedEntries) {
+    sample::Rng rng(23);
+    // Sectors: 0 FAT, 1 directory (root, "Contents"), 2..8 stream, 9 spare.
+    // Chain the spare sector to the directory and fill it with entries.
+    Bytes doc = sample::make_ole(rng, 6000, "Contents");
+    ASSERT_EQ(doc.size(), 512u * 11);
+    sample::put_le32(doc, 512 + 4 * 1, 9);
+    sample::put_le32(doc, 512 + 4 * 9, 0xFFFFFFFE);
+    const size_t sector9 = 512 * 10;
+    std::fill(doc.begin() + sector9, doc.begin() + sector9 + 512, 0);
+    for (size_t e = 0; e < 4; ++e) {
+        const size_t at = sector9 + 128 * e;
+        const std::string name = e == 0 ? "WordDocument" : "Extra";
+        for (size_t i = 0; i < name.size(); ++i) doc[at + 2 * i] = static_cast<uint8_t>(name[i]);
+        sample::put_le16(doc, at + 64, static_cast<uint16_t>(2 * (name.size() + 1)));
+        doc[at + 66] = 2;
+        sample::put_le32(doc, at + 120, 64);
+    }
+    SearchSpec ole = test::spec_from(builtin_formats()[7]);
+    auto run = run_extractor(ole, padded(doc));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "doc");  // the second directory sector was read
+    // With an unused entry in it, that sector is not part of the directory.
+    doc[sector9 + 128 * 3 + 66] = 0;
+    run = run_extractor(ole, padded(doc));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "ole");
+}
+
+TEST(OleExtractor, SizeIsCutToTheBytesGiven) {
+    sample::Rng rng(22);
+    const Bytes doc = sample::make_ole(rng, 60000, "WordDocument");
+    SearchSpec ole = test::spec_from(builtin_formats()[7]);
+    auto run = run_extractor(ole, Bytes(doc.begin(), doc.begin() + 20000));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, 20000u);
+}
+
+TEST(RarExtractor, BlockWalkToTheEndOfArchive) {
+    sample::Rng rng(30);
+    const Bytes rar = sample::make_rar(rng, 3000);
+    SearchSpec spec = spec_named("rar");
+    auto run = run_extractor(spec, padded(rar), 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, rar.size());
+    EXPECT_EQ(run.result, rar.size());
+
+    Bytes not_archive = rar;
+    not_archive[9] = 'x';
+    run = run_extractor(spec, padded(not_archive));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 7u);
+
+    // The first file's data runs past the bytes given: no file header was
+    // walked, so nothing is recorded.
+    run = run_extractor(spec, Bytes(rar.begin(), rar.begin() + 200));
+    EXPECT_TRUE(run.files.empty());
+
+    // An archive header of 13 bytes and no file header: the end is the first
+    // run of eight zero bytes.
+    Bytes empty(rar.begin(), rar.begin() + 20);
+    const Bytes filler = sample::Rng(31).payload(300);
+    empty.insert(empty.end(), filler.begin(), filler.end());
+    run = run_extractor(spec, padded(empty));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, empty.size());
+}
+
+TEST(RiffExtractor, SizeFieldKindsAndWantedKinds) {
+    sample::Rng rng(40);
+    SearchSpec rif = test::spec_from(builtin_formats()[5]);
+    // A WAVE whose size field is 1,000 is 1,008 bytes.
+    Bytes wav = sample::make_wav(rng, 1008);
+    ASSERT_EQ(wav.size(), 1008u);
+    auto run = run_extractor(rif, padded(wav), 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, 1008u);
+    EXPECT_EQ(run.files[0].extension, "wav");
+    EXPECT_EQ(run.result, 1008u);
+
+    const Bytes avi = sample::make_avi(rng, 3000);
+    run = run_extractor(rif, padded(avi));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "avi");
+    // An AVI larger than the bytes given is skipped: no window.
+    run = run_extractor(rif, Bytes(avi.begin(), avi.end() - 1));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 4u);
+    Bytes no_list = avi;
+    no_list[12] = 'X';
+    EXPECT_EQ(run_extractor(rif, padded(no_list)).result, 4u);
+    Bytes zero = avi;
+    sample::put_le32(zero, 4, 0);
+    EXPECT_EQ(run_extractor(rif, padded(zero)).result, 4u);
+
+    SearchSpec want_avi = spec_named("avi");
+    run = run_extractor(want_avi, padded(wav));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 1008u);
+    SearchSpec want_wav = spec_named("wav");
+    run = run_extractor(want_wav, padded(wav));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "wav");
+}
+
+}  // namespace
+}  // namespace quen::cdr

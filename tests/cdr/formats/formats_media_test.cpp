@@ -1,0 +1,245 @@
+// MPEG, WMV, QuickTime, executable, PDF, HTML and C++ text extractors.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "cdr/formats/formats_fixture.h"
+#include "sample_files.h"
+
+namespace quen::cdr {
+namespace {
+
+using sample::Bytes;
+using test::padded;
+using test::run_extractor;
+using test::spec_named;
+
+Bytes text(std::string_view s) { return Bytes(s.begin(), s.end()); }
+
+constexpr uint64_t K = test::kBufferAt;
+
+TEST(MpegExtractor, PackAndPacketWalkToTheEndCode) {
+    sample::Rng rng(50);
+    const Bytes mpg = sample::make_mpeg(rng, 12000);
+    SearchSpec spec = spec_named("mpg");
+    auto run = run_extractor(spec, padded(mpg), 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, mpg.size());
+    EXPECT_EQ(run.result, mpg.size());
+
+    Bytes no_system = mpg;
+    no_system[15] = 0xE0;
+    EXPECT_EQ(run_extractor(spec, padded(no_system)).result, 4u);
+    // A stream of 1023 bytes or less is not a file.
+    Bytes tiny(mpg.begin(), mpg.begin() + 30);
+    const Bytes end{0x00, 0x00, 0x01, 0xB9};
+    tiny.insert(tiny.end(), end.begin(), end.end());
+    run = run_extractor(spec, padded(tiny));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 4u);
+    // A packet running past the bytes given: the file may go on.
+    EXPECT_FALSE(run_extractor(spec, Bytes(mpg.begin(), mpg.begin() + 5000)).result);
+    // A zero-length packet is no stream.
+    Bytes empty_packet = mpg;
+    sample::put_be16(empty_packet, 16, 0);
+    run = run_extractor(spec, padded(empty_packet));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 3u + 4u);
+}
+
+TEST(WmvExtractor, FilePropertiesGiveTheSize) {
+    sample::Rng rng(51);
+    const Bytes wmv = sample::make_wmv(rng, 3000);
+    SearchSpec spec = spec_named("wmv");
+    auto run = run_extractor(spec, padded(wmv), 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, wmv.size());
+    EXPECT_EQ(run.result, wmv.size());
+
+    Bytes no_objects = wmv;
+    sample::put_le32(no_objects, 24, 0);
+    run = run_extractor(spec, padded(no_objects));
+    EXPECT_EQ(run.warnings, (std::vector<std::string>{"WMV err num_header_objs=0 headerSize=134\n"}));
+    EXPECT_EQ(run.result, 30u);
+    EXPECT_TRUE(run.files.empty());
+    // The size field says more than the bytes given.
+    EXPECT_FALSE(run_extractor(spec, Bytes(wmv.begin(), wmv.end() - 1)).result);
+    Bytes zero_size = wmv;
+    sample::put_le32(zero_size, 30 + 40, 0);
+    EXPECT_FALSE(run_extractor(spec, padded(zero_size)).result);
+    EXPECT_FALSE(run_extractor(spec, Bytes(wmv.begin(), wmv.begin() + 69)).result);
+}
+
+TEST(QuickTimeExtractor, AtomWalkFromFourBytesBeforeTheHit) {
+    sample::Rng rng(52);
+    const Bytes mov = sample::make_mov(rng, 5000);
+    SearchSpec spec = spec_named("mov");
+    // The hit is "moov"; the four bytes before it are in the buffer.
+    Bytes buf(100, 0x01);
+    buf.insert(buf.end(), mov.begin(), mov.end());
+    buf.resize(buf.size() + 100, 0);
+    auto run = run_extractor(spec, buf, 104, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].offset, K + 100);
+    EXPECT_EQ(run.files[0].size, mov.size());
+    EXPECT_EQ(run.result, mov.size() - 4);
+
+    // A buffer (a disk window) that starts at the hit holds no atom size.
+    run = run_extractor(spec, Bytes(mov.begin() + 4, mov.end()), 0);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 4u);
+
+    // Without "mdat" there is no movie.
+    Bytes no_mdat = buf;
+    std::memcpy(no_mdat.data() + 100 + 116 + 4, "junk", 4);
+    run = run_extractor(spec, no_mdat, 104);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 116u - 4);
+    // A zero atom size.
+    Bytes zero = buf;
+    sample::put_be32(zero, 100, 0);
+    EXPECT_EQ(run_extractor(spec, zero, 104).result, 4u);
+    // The walk passes the bytes given: the file may go on.
+    EXPECT_FALSE(run_extractor(spec, Bytes(buf.begin(), buf.begin() + 2000), 104).result);
+}
+
+TEST(ExeExtractor, LastSectionEndsTheFile) {
+    sample::Rng rng(53);
+    const Bytes exe = sample::make_exe(rng, 6000, false);
+    SearchSpec spec = spec_named("exe");
+    auto run = run_extractor(spec, padded(exe), 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "exe");
+    EXPECT_EQ(run.files[0].size, exe.size());
+    EXPECT_EQ(run.result, exe.size());
+
+    const Bytes dll = sample::make_exe(rng, 6000, true);
+    run = run_extractor(spec, padded(dll));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].extension, "dll");
+    EXPECT_EQ(spec.extension, "exe");
+
+    // Cut to the bytes given.
+    run = run_extractor(spec, Bytes(exe.begin(), exe.begin() + 3000));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, 3000u);
+
+    Bytes no_pe = exe;
+    no_pe[0x80] = 'X';
+    EXPECT_EQ(run_extractor(spec, padded(no_pe)).result, 0x80u);
+    Bytes zero_offset = exe;
+    sample::put_le16(zero_offset, 60, 0);
+    EXPECT_EQ(run_extractor(spec, padded(zero_offset)).result, 2u);
+    Bytes object = exe;
+    sample::put_le16(object, 0x80 + 22, 0x0100);  // neither executable nor library
+    EXPECT_EQ(run_extractor(spec, padded(object)).result, 0x80u);
+    // A section table reaching past the bytes given.
+    Bytes many = exe;
+    sample::put_le16(many, 0x80 + 6, 0xFFFF);
+    EXPECT_EQ(run_extractor(spec, padded(many)).result, 0x80u);
+    Bytes small = exe;
+    sample::put_le32(small, 0x80 + 288 + 16, 0);
+    sample::put_le32(small, 0x80 + 288 + 20, 100);
+    EXPECT_EQ(run_extractor(spec, padded(small)).result, 0x80u + 248 + 80 + 60);
+    EXPECT_EQ(run_extractor(spec, Bytes(exe.begin(), exe.begin() + 99)).result, 2u);
+}
+
+TEST(PdfExtractor, EndMarkerAndTheByteAfterIt) {
+    sample::Rng rng(54);
+    // "%%EOF" followed by a newline: the newline belongs to the file.
+    const Bytes pdf = sample::make_pdf(rng, 3000, false);
+    ASSERT_EQ(pdf.back(), '\n');
+    SearchSpec spec = spec_named("pdf");
+    auto run = run_extractor(spec, padded(pdf), 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, pdf.size());
+    EXPECT_EQ(run.result, pdf.size());
+
+    const Bytes lin = sample::make_pdf(rng, 4000, true);
+    run = run_extractor(spec, padded(lin));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, lin.size());
+    // A linearized file longer than the bytes given (but not than the max
+    // length) asks for the window.
+    EXPECT_FALSE(run_extractor(spec, Bytes(lin.begin(), lin.begin() + 2000)).result);
+
+    Bytes no_obj = text("%PDF-1.4\n");
+    no_obj.resize(2000, ' ');
+    EXPECT_EQ(run_extractor(spec, no_obj).result, 107u);
+    EXPECT_FALSE(run_extractor(spec, Bytes(pdf.begin(), pdf.begin() + 518)).result);
+    // "%%EOF" as the very last bytes: the byte after it is not there yet.
+    EXPECT_FALSE(run_extractor(spec, Bytes(pdf.begin(), pdf.end() - 1)).result);
+    // A stated length too small to hold "%%EOF".
+    Bytes tiny_len = lin;
+    const char* l = std::strstr(reinterpret_cast<const char*>(lin.data()), "/L ");
+    ASSERT_NE(l, nullptr);
+    const size_t at = static_cast<size_t>(l - reinterpret_cast<const char*>(lin.data())) + 3;
+    std::memcpy(tiny_len.data() + at, "00000009", 8);
+    run = run_extractor(spec, padded(tiny_len));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, at);
+}
+
+TEST(HtmlExtractor, TextAfterTheTagAndTheClosingTagInAnyCase) {
+    sample::Rng rng(55);
+    SearchSpec spec = spec_named("htm");
+    const Bytes page = sample::make_html(rng, 2000);
+    auto run = run_extractor(spec, padded(page), 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, page.size());
+
+    Bytes upper = text("<HTML>\n<BODY>hello, world, in capitals</BODY></HTML>");
+    const size_t len = upper.size();
+    run = run_extractor(spec, padded(upper));
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, len);
+
+    Bytes binary = page;
+    binary[12] = 0x01;
+    run = run_extractor(spec, padded(binary));
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_EQ(run.result, 21u);
+    // The closing tag within the last ten bytes of a short buffer is not looked at.
+    EXPECT_FALSE(run_extractor(spec, Bytes(page.begin(), page.end())).result);
+}
+
+TEST(CppExtractor, PrintableRunAroundTheInclude) {
+    sample::Rng rng(56);
+    SearchSpec spec = spec_named("cpp");
+    const Bytes src = sample::make_cpp(rng, 400);
+    // Text before the hit belongs to the run; the run stops one byte short of
+    // the first byte that is not text.
+    Bytes buf = text("\x01// header comment\n");
+    const size_t before = buf.size() - 1 + 1;
+    buf.insert(buf.end(), src.begin(), src.end());
+    buf.push_back(0x00);
+    buf.resize(buf.size() + 50, 0x02);
+    auto run = run_extractor(spec, buf, before, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].offset, K + 1);
+    EXPECT_EQ(run.files[0].size, (before - 1) + src.size() - 1);
+    EXPECT_EQ(run.result, src.size() - 1);
+
+    // Nothing readable before the hit (a disk window): the run starts there.
+    Bytes window(src.begin(), src.end());
+    window.push_back(0x00);
+    window.resize(window.size() + 50, 0x02);
+    run = run_extractor(spec, window, 0, K);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].offset, K);
+
+    Bytes short_run = text("#include \"a.h\"\nint x;\n");
+    const size_t i = short_run.size();
+    short_run.push_back(0x00);
+    short_run.resize(100, 0x02);
+    EXPECT_EQ(run_extractor(spec, short_run).result, i - 1);
+    Bytes unquoted = text("#include stdio.h and then a long enough run of plain text to pass the length check\n");
+    unquoted.resize(200, 0);
+    EXPECT_EQ(run_extractor(spec, unquoted).result, 8u);
+    Bytes no_int = text("#include <stdio.h>\nvoid main(void) { puts(\"long enough text here\"); }\n");
+    no_int.resize(200, 0);
+    EXPECT_FALSE(run_extractor(spec, no_int).result);
+}
+
+}  // namespace
+}  // namespace quen::cdr
