@@ -94,7 +94,7 @@ CarveFigures carve(const std::string& path, quen::cdr::ReaderKind reader) {
     CarveFigures f;
     auto root = make_root();
     std::string error;
-    CdrNode* disk = cdr_add_image(*root, path, &error);
+    CdrNode* disk = cdr_add_image(path, *root, &error);
     if (!disk) {
         std::fprintf(stderr, "bench_carve: %s\n", error.c_str());
         return f;

@@ -61,7 +61,7 @@ std::string first_line(const std::string& text) { return text.substr(0, text.fin
 int run_carve(const CarveOptions& o, const Globals& g) {
     auto root = cdr::make_root();
     std::string error;
-    cdr::CdrNode* disk = cdr::cdr_add_image(*root, o.source, &error);
+    cdr::CdrNode* disk = cdr::cdr_add_image(o.source, *root, &error);
     if (!disk) {
         std::fprintf(stderr, "quenfora-cli: carve: %s\n", error.c_str());
         if (::access(o.source.c_str(), F_OK) == 0 && ::access(o.source.c_str(), R_OK) != 0)

@@ -79,7 +79,7 @@ int run_scan(const ScanOptions& o, const Globals& g) {
         if (!r.root) r.root = cdr::make_root();
         for (const std::string& img : o.images) {
             std::string error;
-            if (!cdr::cdr_add_image(*r.root, img, &error)) {
+            if (!cdr::cdr_add_image(img, *r.root, &error)) {
                 r.problems.push_back({error, true});
                 image_failed = true;
             }
@@ -93,7 +93,7 @@ int run_scan(const ScanOptions& o, const Globals& g) {
         options.on_text = print_engine_warnings;
         return cdr::carve_disk(disk, options, progress).bytes_read;
     };
-    cdr::ScanJob job(sink, enumerate, carve);
+    cdr::ScanJob job(enumerate, carve, sink);
     InterruptFlag interrupt;
     job.start();
 

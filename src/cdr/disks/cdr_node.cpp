@@ -57,6 +57,19 @@ std::unique_ptr<CdrNode> make_root() {
     return root;
 }
 
+std::unique_ptr<CdrNode> make_disk(std::string name, std::string path, uint64_t length, bool removable,
+                                   platform::UniqueFd read_handle, platform::UniqueFd copy_handle) {
+    auto disk = std::make_unique<CdrNode>();
+    disk->kind = CdrKind::Disk;
+    disk->name = std::move(name);
+    disk->path = std::move(path);
+    disk->length = length;
+    disk->removable = removable;
+    disk->read_handle = std::move(read_handle);
+    disk->copy_handle = std::move(copy_handle);
+    return disk;
+}
+
 void cdr_free_tree(std::unique_ptr<CdrNode>& root) {
     // Destroying the root destroys every node below it; each disk's UniqueFds
     // close its handles.

@@ -98,6 +98,11 @@ struct CdrNode {
 // A fresh root named "root".
 std::unique_ptr<CdrNode> make_root();
 
+// A disk node, the one kind that owns handles: both opened read-only on the
+// medium, the first for the carving engine, the second for copies.
+std::unique_ptr<CdrNode> make_disk(std::string name, std::string path, uint64_t length, bool removable,
+                                   platform::UniqueFd read_handle, platform::UniqueFd copy_handle);
+
 // Frees the whole tree: nodes, found files, and the handles of every disk.
 void cdr_free_tree(std::unique_ptr<CdrNode>& root);
 

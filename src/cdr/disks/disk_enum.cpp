@@ -196,14 +196,7 @@ EnumResult cdr_enum_disks(const EnumPaths& paths) {
             }
         }
 
-        auto disk = std::make_unique<CdrNode>();
-        disk->kind = CdrKind::Disk;
-        disk->name = friendly;
-        disk->path = dev;
-        disk->length = *length;
-        disk->removable = removable;
-        disk->read_handle = std::move(read);
-        disk->copy_handle = platform::open_read_only(dev);
+        auto disk = make_disk(friendly, dev, *length, removable, std::move(read), platform::open_read_only(dev));
         disk->partition_style = probe_partition_style(disk->read_handle.get(), disk->length);
         CdrNode* d = result.root->add_child(std::move(disk));
         add_partitions(*d, dir, name, mounts);

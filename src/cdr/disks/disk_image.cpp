@@ -21,7 +21,7 @@ std::optional<uint64_t> medium_size(int fd) {
     return std::nullopt;
 }
 
-CdrNode* cdr_add_image(CdrNode& parent, const std::string& path, std::string* error) {
+CdrNode* cdr_add_image(const std::string& path, CdrNode& parent, std::string* error) {
     auto fail = [&](const std::string& why) -> CdrNode* {
         if (error) *error = "cannot open image " + path + ": " + why;
         return nullptr;
@@ -36,14 +36,7 @@ CdrNode* cdr_add_image(CdrNode& parent, const std::string& path, std::string* er
     size_t slash = path.find_last_of('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
 
-    auto disk = std::make_unique<CdrNode>();
-    disk->kind = CdrKind::Disk;
-    disk->name = name;
-    disk->path = path;
-    disk->length = *size;
-    disk->removable = true;
-    disk->read_handle = std::move(read);
-    disk->copy_handle = std::move(copy);
+    auto disk = make_disk(name, path, *size, true, std::move(read), std::move(copy));
 
     auto part = std::make_unique<CdrNode>();
     part->kind = CdrKind::Partition;

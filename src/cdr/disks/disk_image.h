@@ -19,6 +19,6 @@ std::optional<uint64_t> medium_size(int fd);
 // its size text, is_image set). Both handles are opened read-only on the file.
 // Returns the disk node, or null with a reason in *error when the file cannot
 // be opened or sized; nothing is added then.
-CdrNode* cdr_add_image(CdrNode& parent, const std::string& path, std::string* error = nullptr);
+CdrNode* cdr_add_image(const std::string& path, CdrNode& parent, std::string* error = nullptr);
 
 }  // namespace quen::cdr

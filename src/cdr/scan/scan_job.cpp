@@ -6,7 +6,7 @@
 
 namespace quen::cdr {
 
-ScanJob::ScanJob(MessageSink& window, EnumerateFn enumerate, CarveFn carve)
+ScanJob::ScanJob(EnumerateFn enumerate, CarveFn carve, MessageSink& window)
     : window_(window),
       enumerate_(enumerate ? std::move(enumerate) : EnumerateFn([] { return cdr_enum_disks(); })),
       carve_(carve ? std::move(carve) : CarveFn(carve_whole_disk)) {}

@@ -64,7 +64,7 @@ public:
     // the engine says is dropped.
     static uint64_t carve_whole_disk(CdrNode& disk, const ProgressFn& progress);
 
-    ScanJob(MessageSink& window, EnumerateFn enumerate, CarveFn carve);
+    ScanJob(EnumerateFn enumerate, CarveFn carve, MessageSink& window);
     // Stops a running scan and waits for the job's threads.
     ~ScanJob();
     ScanJob(const ScanJob&) = delete;

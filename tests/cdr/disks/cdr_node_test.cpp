@@ -44,7 +44,7 @@ protected:
 TEST_F(ImageTest, ImageIsRemovableDiskWithOneWholePartition) {
     auto root = make_root();
     std::string err;
-    CdrNode* disk = cdr_add_image(*root, path, &err);
+    CdrNode* disk = cdr_add_image(path, *root, &err);
     ASSERT_TRUE(disk) << err;
     const std::string base = path.substr(path.rfind('/') + 1);
     EXPECT_EQ(disk->kind, CdrKind::Disk);
@@ -75,14 +75,14 @@ TEST_F(ImageTest, ImageIsRemovableDiskWithOneWholePartition) {
 TEST_F(ImageTest, MissingImageAddsNothing) {
     auto root = make_root();
     std::string err;
-    EXPECT_FALSE(cdr_add_image(*root, path + ".absent", &err));
+    EXPECT_FALSE(cdr_add_image(path + ".absent", *root, &err));
     EXPECT_NE(err.find(path + ".absent"), std::string::npos);
     EXPECT_TRUE(root->children.empty());
 }
 
 TEST_F(ImageTest, ClearAndFreeReleaseFoundFilesNodesAndHandles) {
     auto root = make_root();
-    CdrNode* disk = cdr_add_image(*root, path);
+    CdrNode* disk = cdr_add_image(path, *root);
     ASSERT_TRUE(disk);
     CdrNode* jpg = disk->add_child(CdrKind::FileType, "jpg");
     FoundFile& a = jpg->add_found_file("1.jpg", 10, 512);

@@ -36,7 +36,7 @@ struct Disk {
         const std::string img = dir.path() + "/card.img";
         std::ofstream(img, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        disk = cdr_add_image(*root, img);
+        disk = cdr_add_image(img, *root);
     }
     std::vector<uint8_t> slice(uint64_t off, uint64_t n) const {
         return std::vector<uint8_t>(bytes.begin() + static_cast<long>(off), bytes.begin() + static_cast<long>(off + n));

@@ -117,10 +117,10 @@ struct Fixture {
         return [this] {
             EnumResult r;
             r.root = make_root();
-            cdr_add_image(*r.root, img1);
-            CdrNode* fixed = cdr_add_image(*r.root, img2);
+            cdr_add_image(img1, *r.root);
+            CdrNode* fixed = cdr_add_image(img2, *r.root);
             fixed->removable = false;
-            cdr_add_image(*r.root, img2);
+            cdr_add_image(img2, *r.root);
             return r;
         };
     }
@@ -148,7 +148,7 @@ void spin_until(Pred p) {
 TEST(ScanJobHandshake, PauseThenStopReleasesThePausedThread) {
     Fixture fx;
     SlowDisk disk(1000, /*gated=*/true);
-    ScanJob job(fx.sink, fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); });
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return job.state() == kScanRunning; });
     ASSERT_EQ(job.disks().size(), 2u) << "the fixed disk is not scanned";
@@ -177,7 +177,7 @@ TEST(ScanJobHandshake, PauseThenStopReleasesThePausedThread) {
 TEST(ScanJobHandshake, StopWhileRunningReturnsOnceAcknowledged) {
     Fixture fx;
     SlowDisk disk(1000, true);
-    ScanJob job(fx.sink, fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); });
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return job.state() == kScanRunning; });
     disk.allow(5);
@@ -203,7 +203,7 @@ TEST(ScanJobHandshake, StopWhileRunningReturnsOnceAcknowledged) {
 TEST(ScanJobHandshake, PauseResumeRoundTripThenRequestsAfterTheEndChangeNothing) {
     Fixture fx;
     SlowDisk disk(50, true);
-    ScanJob job(fx.sink, fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); });
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return job.state() == kScanRunning; });
     disk.wait_parked();
@@ -232,7 +232,7 @@ TEST(ScanJobHandshake, RequestsRacingTheEndNeverHang) {
     for (int round = 0; round < 200; ++round) {
         Fixture fx;
         SlowDisk disk(2, false);
-        ScanJob job(fx.sink, fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); });
+        ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
         job.start();
         fx.pump(job, [&] { return job.state() != kScanIdle; });
         while (job.state() != kScanFinished) {
@@ -245,7 +245,7 @@ TEST(ScanJobHandshake, RequestsRacingTheEndNeverHang) {
 TEST(ScanJobEvents, ProgressPerDiskNeverRepeatsOrGoesBackwards) {
     Fixture fx;
     SlowDisk disk(300, false);
-    ScanJob job(fx.sink, fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); });
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return fx.all_done(); });
 
@@ -290,7 +290,7 @@ TEST(ScanJobEvents, FirstJpegCreatesItsTypeNodeWithOneItem) {
         p(d.length, 4096, &jpg->add_found_file("8.jpg", 50, 4096));
         return d.length;
     };
-    ScanJob job(fx.sink, fx.enumerate(), carve);
+    ScanJob job(fx.enumerate(), carve, fx.sink);
     job.start();
     fx.pump(job, [&] { return job.state() == kScanRunning; });
     ScanTreeNode* disk0 = job.disk_nodes()[0];
@@ -328,7 +328,7 @@ TEST(ScanJobEvents, FirstJpegCreatesItsTypeNodeWithOneItem) {
 TEST(ScanJobEvents, ReloadFreesTheTreeAndAllowsANewScan) {
     Fixture fx;
     SlowDisk disk(4, false);
-    ScanJob job(fx.sink, fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); });
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return fx.all_done(); });
     job.reload();
@@ -344,7 +344,7 @@ TEST(CopyWorker, SamePreviewTwiceCopiesOnceAndOutlivesTheTree) {
     TempDir dir("quen-scanjob");
     const auto content = pattern_bytes(300 * 1024, 9);
     auto root = make_root();
-    CdrNode* disk = cdr_add_image(*root, dir.file("card.img", content));
+    CdrNode* disk = cdr_add_image(dir.file("card.img", content), *root);
     ASSERT_TRUE(disk);
     CdrNode* jpg = disk->add_child(CdrKind::FileType, "jpg");
     jpg->add_found_file("3.jpg", 200000, 1536);
@@ -381,12 +381,12 @@ TEST(ScanJobSampleCard, FoundFilesCopyOutByteForByte) {
     const std::string img = dir.file("sample.img", card.image);
 
     QueueSink sink;
-    ScanJob job(sink, [&] {
+    ScanJob job([&] {
         EnumResult r;
         r.root = make_root();
-        cdr_add_image(*r.root, img);
+        cdr_add_image(img, *r.root);
         return r;
-    }, {});
+    }, {}, sink);
     job.start();
     bool done = false;
     ASSERT_TRUE(sink.pump_until(
