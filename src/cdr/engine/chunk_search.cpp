@@ -47,10 +47,10 @@ bool ChunkSearcher::go_on(uint64_t current) {
 
 void ChunkSearcher::collect_candidates(std::span<const uint8_t> chunk) {
     candidates_.clear();
-    const size_t bs = st_.block_size;
-    for (size_t o = 0; o < chunk.size(); o += bs)
-        if (any_first_[chunk[o]])
-            candidates_.push_back({static_cast<uint32_t>(o), chunk[o]});
+    const size_t block = st_.block_size;
+    for (size_t at = 0; at < chunk.size(); at += block)
+        if (any_first_[chunk[at]])
+            candidates_.push_back({static_cast<uint32_t>(at), chunk[at]});
 }
 
 bool ChunkSearcher::search(std::span<const uint8_t> chunk, uint64_t chunk_offset) {
@@ -66,8 +66,8 @@ bool ChunkSearcher::search_spec(size_t index, std::span<const uint8_t> chunk, ui
     const std::array<bool, 256>& first_ok = first_ok_[index];
     const uint8_t* bytes = chunk.data();
     const size_t length = chunk.size();
-    const size_t hlen = spec.header.size();
-    const size_t bs = st_.block_size;
+    const size_t header_length = spec.header.size();
+    const size_t block = st_.block_size;
 
     if (!go_on(chunk_offset)) return false;
     size_t cursor = 0;
@@ -80,15 +80,15 @@ bool ChunkSearcher::search_spec(size_t index, std::span<const uint8_t> chunk, ui
             // The header is compared at each block boundary from the cursor
             // (rounded up) on. A header must lie wholly within the bytes read:
             // a compare that ran past them would look at stale buffer bytes.
-            const size_t from = (cursor + bs - 1) / bs * bs;
+            const size_t from = (cursor + block - 1) / block * block;
             while (next_candidate < candidates_.size() && candidates_[next_candidate].offset < from)
                 ++next_candidate;
             bool found = false;
             for (; next_candidate < candidates_.size(); ++next_candidate) {
                 const Candidate& c = candidates_[next_candidate];
-                if (c.offset + hlen > length) break;
+                if (c.offset + header_length > length) break;
                 if (first_ok[c.first] &&
-                    pattern_compare(spec.header.bytes.data(), bytes + c.offset, hlen,
+                    pattern_compare(spec.header.bytes.data(), bytes + c.offset, header_length,
                                     spec.header.case_sensitive) == 0) {
                     hit = c.offset;
                     found = true;
@@ -123,7 +123,7 @@ bool ChunkSearcher::search_spec(size_t index, std::span<const uint8_t> chunk, ui
 
         if (!next) {
             if (rest >= spec.max_length) {
-                cursor = hit + hlen + 1;
+                cursor = hit + header_length + 1;
                 continue;
             }
             // The file may run past the chunk: try once more on a window of

@@ -1,26 +1,18 @@
 // JPEG, GIF, BMP and PNG extractors.
 #include <gtest/gtest.h>
 
-#include "cdr/formats/formats_fixture.h"
-#include "sample_files.h"
+#include "cdr/formats/extractor_test.h"
 
-namespace quen::cdr {
+namespace quen::cdr::test {
 namespace {
-
-using sample::Bytes;
-using test::padded;
-using test::run_extractor;
-using test::spec_named;
-
-constexpr uint64_t K = test::kBufferAt;
 
 TEST(JpegExtractor, RecordsUpToTheEndMarkerOnlyWithTablesBeforeTheImage) {
     sample::Rng rng(1);
     const Bytes jpg = sample::make_jpeg(rng, 5000);
     auto spec = spec_named("jpg");
-    auto run = run_extractor(spec, padded(jpg), 0, K);
+    auto run = run_extractor(spec, padded(jpg), 0, kBufferAt);
     ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].offset, K);
+    EXPECT_EQ(run.files[0].offset, kBufferAt);
     EXPECT_EQ(run.files[0].size, jpg.size());
     EXPECT_EQ(run.result, jpg.size());
 
@@ -69,9 +61,7 @@ TEST(GifExtractor, VersionAndTrailer) {
     const Bytes gif = sample::make_gif(rng, 3000);
     auto spec = spec_named("gif");
     auto run = run_extractor(spec, padded(gif));
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, gif.size());
-    EXPECT_EQ(run.result, gif.size());
+    expect_one_whole_file(run, gif.size());
 
     Bytes v87 = gif;
     v87[4] = '7';
@@ -91,9 +81,7 @@ TEST(BmpExtractor, SizeFieldAndHeaderChecks) {
     const Bytes bmp = sample::make_bmp(rng, 5000);
     auto spec = spec_named("bmp");
     auto run = run_extractor(spec, padded(bmp));
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, bmp.size());
-    EXPECT_EQ(run.result, bmp.size());
+    expect_one_whole_file(run, bmp.size());
 
     // The size field is believed: the file may run past the bytes given.
     EXPECT_FALSE(run_extractor(spec, Bytes(bmp.begin(), bmp.end() - 1)).result);
@@ -127,9 +115,7 @@ TEST(PngExtractor, ChunkWalkToIend) {
     const Bytes png = sample::make_png(rng, 2000);
     auto spec = spec_named("png");
     auto run = run_extractor(spec, padded(png));
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, png.size());
-    EXPECT_EQ(run.result, png.size());
+    expect_one_whole_file(run, png.size());
 
     Bytes wide = png;
     sample::put_be32(wide, 16, 3001);
@@ -155,4 +141,4 @@ TEST(PngExtractor, ChunkWalkToIend) {
 }
 
 }  // namespace
-}  // namespace quen::cdr
+}  // namespace quen::cdr::test

@@ -3,29 +3,19 @@
 
 #include <cstring>
 
-#include "cdr/formats/formats_fixture.h"
-#include "sample_files.h"
+#include "cdr/formats/extractor_test.h"
 
-namespace quen::cdr {
+namespace quen::cdr::test {
 namespace {
 
-using sample::Bytes;
-using test::padded;
-using test::run_extractor;
-using test::spec_named;
-
 Bytes text(std::string_view s) { return Bytes(s.begin(), s.end()); }
-
-constexpr uint64_t K = test::kBufferAt;
 
 TEST(MpegExtractor, PackAndPacketWalkToTheEndCode) {
     sample::Rng rng(50);
     const Bytes mpg = sample::make_mpeg(rng, 12000);
     SearchSpec spec = spec_named("mpg");
-    auto run = run_extractor(spec, padded(mpg), 0, K);
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, mpg.size());
-    EXPECT_EQ(run.result, mpg.size());
+    auto run = run_extractor(spec, padded(mpg), 0, kBufferAt);
+    expect_one_whole_file(run, mpg.size());
 
     Bytes no_system = mpg;
     no_system[15] = 0xE0;
@@ -51,10 +41,8 @@ TEST(WmvExtractor, FilePropertiesGiveTheSize) {
     sample::Rng rng(51);
     const Bytes wmv = sample::make_wmv(rng, 3000);
     SearchSpec spec = spec_named("wmv");
-    auto run = run_extractor(spec, padded(wmv), 0, K);
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, wmv.size());
-    EXPECT_EQ(run.result, wmv.size());
+    auto run = run_extractor(spec, padded(wmv), 0, kBufferAt);
+    expect_one_whole_file(run, wmv.size());
 
     Bytes no_objects = wmv;
     sample::put_le32(no_objects, 24, 0);
@@ -78,9 +66,9 @@ TEST(QuickTimeExtractor, AtomWalkFromFourBytesBeforeTheHit) {
     Bytes buf(100, 0x01);
     buf.insert(buf.end(), mov.begin(), mov.end());
     buf.resize(buf.size() + 100, 0);
-    auto run = run_extractor(spec, buf, 104, K);
+    auto run = run_extractor(spec, buf, 104, kBufferAt);
     ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].offset, K + 100);
+    EXPECT_EQ(run.files[0].offset, kBufferAt + 100);
     EXPECT_EQ(run.files[0].size, mov.size());
     EXPECT_EQ(run.result, mov.size() - 4);
 
@@ -107,7 +95,7 @@ TEST(ExeExtractor, LastSectionEndsTheFile) {
     sample::Rng rng(53);
     const Bytes exe = sample::make_exe(rng, 6000, false);
     SearchSpec spec = spec_named("exe");
-    auto run = run_extractor(spec, padded(exe), 0, K);
+    auto run = run_extractor(spec, padded(exe), 0, kBufferAt);
     ASSERT_EQ(run.files.size(), 1u);
     EXPECT_EQ(run.files[0].extension, "exe");
     EXPECT_EQ(run.files[0].size, exe.size());
@@ -150,10 +138,8 @@ TEST(PdfExtractor, EndMarkerAndTheByteAfterIt) {
     const Bytes pdf = sample::make_pdf(rng, 3000, false);
     ASSERT_EQ(pdf.back(), '\n');
     SearchSpec spec = spec_named("pdf");
-    auto run = run_extractor(spec, padded(pdf), 0, K);
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, pdf.size());
-    EXPECT_EQ(run.result, pdf.size());
+    auto run = run_extractor(spec, padded(pdf), 0, kBufferAt);
+    expect_one_whole_file(run, pdf.size());
 
     const Bytes lin = sample::make_pdf(rng, 4000, true);
     run = run_extractor(spec, padded(lin));
@@ -184,7 +170,7 @@ TEST(HtmlExtractor, TextAfterTheTagAndTheClosingTagInAnyCase) {
     sample::Rng rng(55);
     SearchSpec spec = spec_named("htm");
     const Bytes page = sample::make_html(rng, 2000);
-    auto run = run_extractor(spec, padded(page), 0, K);
+    auto run = run_extractor(spec, padded(page), 0, kBufferAt);
     ASSERT_EQ(run.files.size(), 1u);
     EXPECT_EQ(run.files[0].size, page.size());
 
@@ -214,9 +200,9 @@ TEST(CppExtractor, PrintableRunAroundTheInclude) {
     buf.insert(buf.end(), src.begin(), src.end());
     buf.push_back(0x00);
     buf.resize(buf.size() + 50, 0x02);
-    auto run = run_extractor(spec, buf, before, K);
+    auto run = run_extractor(spec, buf, before, kBufferAt);
     ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].offset, K + 1);
+    EXPECT_EQ(run.files[0].offset, kBufferAt + 1);
     EXPECT_EQ(run.files[0].size, (before - 1) + src.size() - 1);
     EXPECT_EQ(run.result, src.size() - 1);
 
@@ -224,9 +210,9 @@ TEST(CppExtractor, PrintableRunAroundTheInclude) {
     Bytes window(src.begin(), src.end());
     window.push_back(0x00);
     window.resize(window.size() + 50, 0x02);
-    run = run_extractor(spec, window, 0, K);
+    run = run_extractor(spec, window, 0, kBufferAt);
     ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].offset, K);
+    EXPECT_EQ(run.files[0].offset, kBufferAt);
 
     Bytes short_run = text("#include \"a.h\"\nint x;\n");
     const size_t i = short_run.size();
@@ -242,4 +228,4 @@ TEST(CppExtractor, PrintableRunAroundTheInclude) {
 }
 
 }  // namespace
-}  // namespace quen::cdr
+}  // namespace quen::cdr::test
