@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/json_text.h"
-#include "records/record_model.h"
+#include "records/model/record_model.h"
 
 namespace quen::cli {
 

@@ -1,0 +1,116 @@
+#include "records/free_space/record_carver.h"
+
+#include <array>
+#include <string_view>
+
+#include "platform/utf8.h"
+#include "records/sqlite/sqlite_format.h"
+
+namespace quen::records {
+
+namespace {
+
+constexpr uint64_t kLargestCountedSerialType = UINT32_MAX;
+
+// A column located by the header parse: its serial type and its offset from
+// the start of the record's data.
+struct ColumnSpot {
+    uint64_t type = 0;
+    uint64_t offset = 0;
+};
+
+// The value of a wanted column whose data starts at `pos`; false when it does
+// not lie wholly inside the region or, for a text, fails the text check.
+bool read_value(std::span<const uint8_t> region, uint64_t pos, uint64_t type, ValueKind kind, CarvedValue& out) {
+    if (kind == ValueKind::Number) return sqlite::read_unsigned_field(region, pos, type, out.number);
+    const uint64_t length = sqlite::serial_type_length(type);
+    // The whole text inside the region, written so that the sum cannot wrap.
+    if (pos > region.size() || region.size() - pos < length) return false;
+    out.text = region.subspan(static_cast<size_t>(pos), static_cast<size_t>(length));
+    return passes_text_check(out.text);
+}
+
+}  // namespace
+
+bool finish_row_pattern(RowPattern& pattern) {
+    const size_t column_count = pattern.serial_types.size();
+    if (pattern.wanted.size() > kMaxWantedColumns) return false;
+    pattern.capture_slot.assign(column_count, -1);
+    for (size_t slot = 0; slot < pattern.wanted.size(); ++slot) {
+        const uint32_t column = pattern.wanted[slot].column;
+        // A value is only located when its column's serial type is read.
+        if (column < pattern.first_column || column >= column_count) return false;
+        if (pattern.capture_slot[column] < 0) pattern.capture_slot[column] = static_cast<int>(slot);
+    }
+    return true;
+}
+
+void carve_rows(std::span<const uint8_t> region, const RowPattern& pattern, const CarvedRowSink& sink) {
+    const size_t region_bytes = region.size();
+    const size_t column_count = pattern.serial_types.size();
+    const size_t wanted_count = pattern.wanted.size();
+    // A pattern that was not finished could locate nothing.
+    if (region_bytes < pattern.min_region_bytes || pattern.capture_slot.size() != column_count ||
+        wanted_count > kMaxWantedColumns)
+        return;
+
+    std::array<ColumnSpot, kMaxWantedColumns> spots{};
+    std::array<CarvedValue, kMaxWantedColumns> values{};
+    for (size_t start = 0; start < region_bytes; ++start) {
+        size_t pos = start;
+        uint64_t data_offset = 0;
+        bool header_fits = true;
+        for (size_t column = pattern.first_column; column < column_count; ++column) {
+            // A serial type list that runs past the region is not a record here.
+            if (pos >= region_bytes) {
+                header_fits = false;
+                break;
+            }
+            uint64_t type = 0;
+            const unsigned width = sqlite::read_varint(region, pos, type);
+            pos += width;
+            if (type > kLargestCountedSerialType) type = kLargestCountedSerialType;
+            const SerialTypeRange& expected = pattern.serial_types[column];
+            if (width > pattern.max_serial_type_bytes || type < expected.min || type > expected.max) {
+                header_fits = false;
+                break;
+            }
+            if (const int slot = pattern.capture_slot[column]; slot >= 0) spots[static_cast<size_t>(slot)] = {type, data_offset};
+            data_offset += sqlite::serial_type_length(type);
+        }
+        if (!header_fits) continue;
+
+        const uint64_t data_start = pos;
+        bool inside = true;
+        for (size_t index = 0; index < wanted_count && inside; ++index) {
+            const ColumnSpot& spot = spots[static_cast<size_t>(pattern.capture_slot[pattern.wanted[index].column])];
+            // Every value must at least start inside the region, even one of no bytes.
+            inside = data_start + spot.offset < region_bytes;
+        }
+        for (size_t index = 0; index < wanted_count && inside; ++index) {
+            const WantedColumn& wanted = pattern.wanted[index];
+            const ColumnSpot& spot = spots[static_cast<size_t>(pattern.capture_slot[wanted.column])];
+            inside = read_value(region, data_start + spot.offset, spot.type, wanted.kind, values[index]);
+        }
+        if (inside) sink(std::span<const CarvedValue>(values.data(), wanted_count));
+    }
+}
+
+bool passes_text_check(std::span<const uint8_t> bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const uint8_t byte = bytes[pos];
+        if (byte == 0x09 || byte == 0x0A || byte == 0x0D || (byte >= 0x20 && byte <= 0x7E)) {
+            ++pos;
+            continue;
+        }
+        size_t ill_formed = 0;
+        const size_t sequence = platform::utf8_sequence_length(text, pos, ill_formed);
+        if (sequence < 2) return false;  // ill-formed, or a control byte other than tab and line ends
+        pos += sequence;
+    }
+    return true;
+}
+
+}  // namespace quen::records
