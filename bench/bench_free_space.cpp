@@ -60,7 +60,8 @@ double best_of(int runs, Work&& work) {
 
 void bench_file(const std::string& path) {
     const bool contacts = path.find("contacts2.db") != std::string::npos;
-    const quen::records::FreeSpaceMode mode = contacts ? quen::records::FreeSpaceMode::Contacts : quen::records::FreeSpaceMode::Messages;
+    const quen::records::FreeSpaceMode mode =
+        contacts ? quen::records::FreeSpaceMode::Contacts : quen::records::FreeSpaceMode::Messages;
     const double mb = static_cast<double>(fs::file_size(path)) / 1e6;
 
     uint64_t free_bytes = 0, regions = 0;

@@ -71,25 +71,16 @@ std::optional<RowPattern> sms_row_pattern(const FreeSpaceLayout& layout) {
 
 void carve_contacts(std::span<const uint8_t> region, const RowPattern& data_row, const ContactCandidateSink& sink) {
     carve_rows(region, data_row, [&](std::span<const CarvedValue> values) {
-        if (values.size() != kData1 + 1) return;  // not a data row's pattern
-        ContactCandidate candidate;
-        candidate.mimetype_id = values[kMimetypeId].number;
-        candidate.raw_contact_id = values[kRawContactId].number;
-        candidate.data1 = values[kData1].text;
-        sink(candidate);
+        if (values.size() == kData1 + 1)  // else not a data row's pattern
+            sink({values[kMimetypeId].number, values[kRawContactId].number, values[kData1].text});
     });
 }
 
 void carve_messages(std::span<const uint8_t> region, const RowPattern& sms_row, const MessageCandidateSink& sink) {
     carve_rows(region, sms_row, [&](std::span<const CarvedValue> values) {
-        if (values.size() != kType + 1) return;  // not an sms row's pattern
-        MessageCandidate candidate;
-        candidate.address = values[kAddress].text;
-        candidate.body = values[kBody].text;
-        candidate.date = values[kDate].number;
-        candidate.thread_id = values[kThreadId].number;
-        candidate.type = values[kType].number;
-        sink(candidate);
+        if (values.size() == kType + 1)  // else not an sms row's pattern
+            sink({values[kAddress].text, values[kBody].text, values[kDate].number, values[kThreadId].number,
+                  values[kType].number});
     });
 }
 

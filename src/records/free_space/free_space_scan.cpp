@@ -44,27 +44,31 @@ void file_message(const MessageCandidate& candidate, ThreadMap& threads) {
     add_message(thread, std::move(message));
 }
 
+// The probe, then every free region through `carve_region` with the row
+// pattern that `pattern_for` makes of the probed layout.
+template <typename CarveRegion>
+void scan_table(FreeSpaceMode mode, const std::string& path,
+                std::optional<RowPattern> (*pattern_for)(const FreeSpaceLayout&), CarveRegion&& carve_region) {
+    const std::optional<FreeSpaceLayout> layout = probe_table(mode, path);
+    if (!layout) return;
+    const std::optional<RowPattern> row = pattern_for(*layout);
+    if (!row) return;
+    for_each_free_region(path, *layout, [&](std::span<const uint8_t> region) { carve_region(region, *row); });
+}
+
 }  // namespace
 
 void scan_free_space(FreeSpaceMode mode, const std::string& path, ContactMap& contacts) {
     if (mode != FreeSpaceMode::Contacts) return;
-    const std::optional<FreeSpaceLayout> layout = probe_table(mode, path);
-    if (!layout) return;
-    const std::optional<RowPattern> data_row = data_row_pattern(*layout);
-    if (!data_row) return;
-    for_each_free_region(path, *layout, [&](std::span<const uint8_t> region) {
-        carve_contacts(region, *data_row, [&](const ContactCandidate& candidate) { file_contact(candidate, contacts); });
+    scan_table(mode, path, data_row_pattern, [&](std::span<const uint8_t> region, const RowPattern& data_row) {
+        carve_contacts(region, data_row, [&](const ContactCandidate& candidate) { file_contact(candidate, contacts); });
     });
 }
 
 void scan_free_space(FreeSpaceMode mode, const std::string& path, ThreadMap& threads) {
     if (mode != FreeSpaceMode::Messages) return;
-    const std::optional<FreeSpaceLayout> layout = probe_table(mode, path);
-    if (!layout) return;
-    const std::optional<RowPattern> sms_row = sms_row_pattern(*layout);
-    if (!sms_row) return;
-    for_each_free_region(path, *layout, [&](std::span<const uint8_t> region) {
-        carve_messages(region, *sms_row, [&](const MessageCandidate& candidate) { file_message(candidate, threads); });
+    scan_table(mode, path, sms_row_pattern, [&](std::span<const uint8_t> region, const RowPattern& sms_row) {
+        carve_messages(region, sms_row, [&](const MessageCandidate& candidate) { file_message(candidate, threads); });
     });
 }
 

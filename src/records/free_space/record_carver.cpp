@@ -75,7 +75,8 @@ void carve_rows(std::span<const uint8_t> region, const RowPattern& pattern, cons
                 header_fits = false;
                 break;
             }
-            if (const int slot = pattern.capture_slot[column]; slot >= 0) spots[static_cast<size_t>(slot)] = {type, data_offset};
+            if (const int slot = pattern.capture_slot[column]; slot >= 0)
+                spots[static_cast<size_t>(slot)] = {type, data_offset};
             data_offset += sqlite::serial_type_length(type);
         }
         if (!header_fits) continue;

@@ -89,7 +89,8 @@ bool layout_is_usable(const FreeSpaceLayout& layout) {
     auto reachable = [&](int32_t index, int32_t first) {
         return index >= first && static_cast<uint32_t>(index) < layout.column_count;
     };
-    if (layout.mode == FreeSpaceMode::Contacts) return reachable(layout.raw_contact_id, 1) && reachable(layout.data1, 0);
+    if (layout.mode == FreeSpaceMode::Contacts)
+        return reachable(layout.raw_contact_id, 1) && reachable(layout.data1, 0);
     return reachable(layout.address, 1) && reachable(layout.body, 1) && reachable(layout.thread_id, 1) &&
            reachable(layout.date, 1) && reachable(layout.type, 1);
 }

@@ -33,7 +33,8 @@ FreeSpaceLayout three_column_layout(FreeSpaceMode mode, uint32_t root) {
 
 std::vector<std::string> regions(const std::string& path, const FreeSpaceLayout& layout) {
     std::vector<std::string> out;
-    for_each_free_region(path, layout, [&](std::span<const uint8_t> region) { out.emplace_back(region.begin(), region.end()); });
+    for_each_free_region(path, layout,
+                         [&](std::span<const uint8_t> region) { out.emplace_back(region.begin(), region.end()); });
     return out;
 }
 

@@ -36,15 +36,17 @@ void expect_steps(const std::vector<Message>& got, WParam first) {
     }
 }
 
-struct ContactsCopies {
+// The work copy and the backup copy of one database.
+struct Copies {
     fs::path work, backup;
 };
+
 
 // Work copy: Ana (1) with two phones and a NULL phone row, Bo (2), and Cyd (3)
 // whose rows were deleted. Backup copy: Ana with one more phone, Dee (4) that
 // the work copy no longer has, and Cyd deleted as well.
-ContactsCopies contacts_copies(const fs::path& dir, Layout layout) {
-    ContactsCopies copies{dir / "work" / "contacts2.db", dir / "backup" / "contacts2.db"};
+Copies contacts_copies(const fs::path& dir, Layout layout) {
+    Copies copies{dir / "work" / "contacts2.db", dir / "backup" / "contacts2.db"};
     for (const fs::path& path : {copies.work, copies.backup}) {
         fs::create_directories(path.parent_path());
         const bool backup = path == copies.backup;
@@ -69,11 +71,18 @@ ContactsCopies contacts_copies(const fs::path& dir, Layout layout) {
     return copies;
 }
 
-class ContactsReader : public ::testing::TestWithParam<Layout> {};
+// Copies made by `make_copies` for the Android layout under test, in a
+// folder of the test's own.
+template <Copies (*make_copies)(const fs::path&, Layout)>
+class ReaderTest : public ::testing::TestWithParam<Layout> {
+protected:
+    test_support::TempDir temp_{"quen-readers"};
+    const Copies files = make_copies(temp_.path(), GetParam());
+};
+
+using ContactsReader = ReaderTest<contacts_copies>;
 
 TEST_P(ContactsReader, LiveThenBackupThenFreeSpace) {
-    test_support::TempDir temp("quen-readers-contacts");
-    const auto files = contacts_copies(temp.path(), GetParam());
     QueueSink sink;
     ContactMap map;
     read_contacts(files.work.string(), files.backup.string(), map, &sink);
@@ -140,10 +149,6 @@ TEST(ContactsReaderEdges, UnreadableBackupKeepsWorkMimetypes) {
     EXPECT_TRUE(mimetype_id_table().empty());
 }
 
-struct SmsCopies {
-    fs::path work, backup;
-};
-
 constexpr long long kBase = 1600000000000LL;  // ms
 
 // Work copy: thread 1 "+100" (hello, reply), thread 2 "+100", thread 3 with a
@@ -151,8 +156,8 @@ constexpr long long kBase = 1600000000000LL;  // ms
 // (thread 1) deleted and then stored once more, so it is both live and in
 // free space. Backup copy: hello again, a message the work copy lost, and
 // thread 5 "+300".
-SmsCopies sms_copies(const fs::path& dir, Layout layout) {
-    SmsCopies copies{dir / "work" / "mmssms.db", dir / "backup" / "mmssms.db"};
+Copies sms_copies(const fs::path& dir, Layout layout) {
+    Copies copies{dir / "work" / "mmssms.db", dir / "backup" / "mmssms.db"};
     for (const fs::path& path : {copies.work, copies.backup}) {
         fs::create_directories(path.parent_path());
         TestDb db(path);
@@ -189,11 +194,9 @@ const MessageRecord* find_body(const ThreadRecord& thread, const std::string& bo
     return hit;
 }
 
-class MessagesReader : public ::testing::TestWithParam<Layout> {};
+using MessagesReader = ReaderTest<sms_copies>;
 
 TEST_P(MessagesReader, FreeSpaceThenLiveNamedAndSorted) {
-    test_support::TempDir temp("quen-readers-sms");
-    const auto files = sms_copies(temp.path(), GetParam());
     ContactMap contacts;
     auto& ana = find_or_create_contact(contacts, -1, false);
     ana.name = "Ana";

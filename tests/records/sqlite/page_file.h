@@ -64,7 +64,8 @@ public:
     std::string write(const std::filesystem::path& dir, const std::string& name = "contacts2.db") const {
         const std::filesystem::path path = dir / name;
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        for (const Bytes& bytes : pages_) out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+        for (const Bytes& bytes : pages_)
+            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
         return path.string();
     }
 
