@@ -146,9 +146,9 @@ TEST(ContactCarver, RecordsCutByTheRegionEndAreRejectedWithoutReadingPastIt) {
     // Every shorter cut: nothing, and (under the sanitizers) no read past the
     // region, which is exactly as long as the vector.
     // (data2, the last byte, is not needed.)
-    for (size_t n = 0; n + 1 < full.size(); ++n) {
-        Bytes cut(full.begin(), full.begin() + static_cast<long>(n));
-        EXPECT_TRUE(carve_data_rows(cut).empty()) << n;
+    for (size_t length = 0; length + 1 < full.size(); ++length) {
+        Bytes cut(full.begin(), full.begin() + static_cast<long>(length));
+        EXPECT_TRUE(carve_data_rows(cut).empty()) << length;
     }
 }
 

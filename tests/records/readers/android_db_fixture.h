@@ -48,26 +48,27 @@ private:
 enum class Layout { Current, KitKat };
 
 inline std::string data_table_sql(Layout layout) {
-    std::string cols = "_id INTEGER PRIMARY KEY AUTOINCREMENT, package_id INTEGER, mimetype_id INTEGER NOT NULL, "
+    std::string columns = "_id INTEGER PRIMARY KEY AUTOINCREMENT, package_id INTEGER, mimetype_id INTEGER NOT NULL, "
                        "raw_contact_id INTEGER NOT NULL, ";
-    if (layout == Layout::Current) cols += "hash_id TEXT, ";
-    cols += "is_read_only INTEGER NOT NULL DEFAULT 0, is_primary INTEGER NOT NULL DEFAULT 0, "
+    if (layout == Layout::Current) columns += "hash_id TEXT, ";
+    columns += "is_read_only INTEGER NOT NULL DEFAULT 0, is_primary INTEGER NOT NULL DEFAULT 0, "
             "is_super_primary INTEGER NOT NULL DEFAULT 0, data_version INTEGER NOT NULL DEFAULT 0";
-    for (int i = 1; i <= 15; ++i) cols += ", data" + std::to_string(i) + (i == 15 ? " BLOB" : " TEXT");
-    for (int i = 1; i <= 4; ++i) cols += ", data_sync" + std::to_string(i) + " TEXT";
-    return "CREATE TABLE data (" + cols + ");";
+    for (int column = 1; column <= 15; ++column)
+        columns += ", data" + std::to_string(column) + (column == 15 ? " BLOB" : " TEXT");
+    for (int column = 1; column <= 4; ++column) columns += ", data_sync" + std::to_string(column) + " TEXT";
+    return "CREATE TABLE data (" + columns + ");";
 }
 
 inline std::string sms_table_sql(Layout layout) {
-    std::string cols = "_id INTEGER PRIMARY KEY, thread_id INTEGER, address TEXT, person INTEGER, date INTEGER, "
+    std::string columns = "_id INTEGER PRIMARY KEY, thread_id INTEGER, address TEXT, person INTEGER, date INTEGER, "
                        "date_sent INTEGER DEFAULT 0, protocol INTEGER, read INTEGER DEFAULT 0, "
                        "status INTEGER DEFAULT -1, type INTEGER, reply_path_present INTEGER, subject TEXT, "
                        "body TEXT, service_center TEXT, locked INTEGER DEFAULT 0, ";
-    if (layout == Layout::Current) cols += "sub_id INTEGER DEFAULT -1, ";
-    cols += "error_code INTEGER DEFAULT 0, ";
-    if (layout == Layout::Current) cols += "creator TEXT, ";
-    cols += "seen INTEGER DEFAULT 0";
-    return "CREATE TABLE sms (" + cols + ");";
+    if (layout == Layout::Current) columns += "sub_id INTEGER DEFAULT -1, ";
+    columns += "error_code INTEGER DEFAULT 0, ";
+    if (layout == Layout::Current) columns += "creator TEXT, ";
+    columns += "seen INTEGER DEFAULT 0";
+    return "CREATE TABLE sms (" + columns + ");";
 }
 
 inline void make_contacts_schema(TestDb& db, Layout layout) {
