@@ -1,5 +1,6 @@
 #include "records/free_space/record_carver.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -35,12 +36,23 @@ bool read_value(std::span<const uint8_t> region, uint64_t pos, uint64_t type, Va
 bool finish_row_pattern(RowPattern& pattern) {
     const size_t column_count = pattern.serial_types.size();
     if (pattern.wanted.size() > kMaxWantedColumns) return false;
-    pattern.capture_slot.assign(column_count, -1);
+    pattern.rules.assign(column_count, {});
+    for (size_t column = 0; column < column_count; ++column) {
+        const SerialTypeRange& range = pattern.serial_types[column];
+        RowPattern::ColumnRule& rule = pattern.rules[column];
+        if (range.min > range.max || range.min > kLargestCountedSerialType) {
+            // Admits nothing: a first type above every counted one.
+            rule.first_type = kLargestCountedSerialType + 1;
+            continue;
+        }
+        rule.first_type = range.min;
+        rule.type_span = static_cast<uint32_t>(std::min(range.max, kLargestCountedSerialType) - range.min);
+    }
     for (size_t slot = 0; slot < pattern.wanted.size(); ++slot) {
         const uint32_t column = pattern.wanted[slot].column;
         // A value is only located when its column's serial type is read.
         if (column < pattern.first_column || column >= column_count) return false;
-        if (pattern.capture_slot[column] < 0) pattern.capture_slot[column] = static_cast<int>(slot);
+        if (pattern.rules[column].slot < 0) pattern.rules[column].slot = static_cast<int32_t>(slot);
     }
     return true;
 }
@@ -50,17 +62,21 @@ void carve_rows(std::span<const uint8_t> region, const RowPattern& pattern, cons
     const size_t column_count = pattern.serial_types.size();
     const size_t wanted_count = pattern.wanted.size();
     // A pattern that was not finished could locate nothing.
-    if (region_bytes < pattern.min_region_bytes || pattern.capture_slot.size() != column_count ||
+    if (region_bytes < pattern.min_region_bytes || pattern.rules.size() != column_count ||
         wanted_count > kMaxWantedColumns)
         return;
 
+    // Read once into locals: this loop runs for every byte of free space.
+    const RowPattern::ColumnRule* const rules = pattern.rules.data();
+    const unsigned max_width = pattern.max_serial_type_bytes;
+    const size_t first_column = pattern.first_column;
     std::array<ColumnSpot, kMaxWantedColumns> spots{};
     std::array<CarvedValue, kMaxWantedColumns> values{};
     for (size_t start = 0; start < region_bytes; ++start) {
         size_t pos = start;
         uint64_t data_offset = 0;
         bool header_fits = true;
-        for (size_t column = pattern.first_column; column < column_count; ++column) {
+        for (size_t column = first_column; column < column_count; ++column) {
             // A serial type list that runs past the region is not a record here.
             if (pos >= region_bytes) {
                 header_fits = false;
@@ -70,13 +86,13 @@ void carve_rows(std::span<const uint8_t> region, const RowPattern& pattern, cons
             const unsigned width = sqlite::read_varint(region, pos, type);
             pos += width;
             if (type > kLargestCountedSerialType) type = kLargestCountedSerialType;
-            const SerialTypeRange& expected = pattern.serial_types[column];
-            if (width > pattern.max_serial_type_bytes || type < expected.min || type > expected.max) {
+            const RowPattern::ColumnRule& rule = rules[column];
+            // One compare for the range: below its first type wraps around.
+            if (width > max_width || type - rule.first_type > rule.type_span) {
                 header_fits = false;
                 break;
             }
-            if (const int slot = pattern.capture_slot[column]; slot >= 0)
-                spots[static_cast<size_t>(slot)] = {type, data_offset};
+            if (rule.slot >= 0) spots[static_cast<size_t>(rule.slot)] = {type, data_offset};
             data_offset += sqlite::serial_type_length(type);
         }
         if (!header_fits) continue;
@@ -84,13 +100,13 @@ void carve_rows(std::span<const uint8_t> region, const RowPattern& pattern, cons
         const uint64_t data_start = pos;
         bool inside = true;
         for (size_t index = 0; index < wanted_count && inside; ++index) {
-            const ColumnSpot& spot = spots[static_cast<size_t>(pattern.capture_slot[pattern.wanted[index].column])];
+            const ColumnSpot& spot = spots[static_cast<size_t>(rules[pattern.wanted[index].column].slot)];
             // Every value must at least start inside the region, even one of no bytes.
             inside = data_start + spot.offset < region_bytes;
         }
         for (size_t index = 0; index < wanted_count && inside; ++index) {
             const WantedColumn& wanted = pattern.wanted[index];
-            const ColumnSpot& spot = spots[static_cast<size_t>(pattern.capture_slot[wanted.column])];
+            const ColumnSpot& spot = spots[static_cast<size_t>(rules[wanted.column].slot)];
             inside = read_value(region, data_start + spot.offset, spot.type, wanted.kind, values[index]);
         }
         if (inside) sink(std::span<const CarvedValue>(values.data(), wanted_count));

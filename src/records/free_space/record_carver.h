@@ -40,13 +40,20 @@ struct RowPattern {
     size_t min_region_bytes = 0;
     // Handed over in this order.
     std::vector<WantedColumn> wanted;
-    // For each column, the index in `wanted` of its first entry, or -1: filled
-    // by finish_row_pattern.
-    std::vector<int> capture_slot;
+
+    // Filled by finish_row_pattern from the above, in the form the carver's
+    // inner loop reads: per column, the range as first type and width, and
+    // the index in `wanted` of the column's first entry (-1: not wanted).
+    struct ColumnRule {
+        uint64_t first_type = 0;
+        uint32_t type_span = 0;
+        int32_t slot = -1;
+    };
+    std::vector<ColumnRule> rules;
 };
 
-// Fills `capture_slot`; false (the pattern is unusable) when a wanted column
-// lies outside the serial types read or there are more than kMaxWantedColumns.
+// Fills `rules`; false (the pattern is unusable) when a wanted column lies
+// outside the serial types read or there are more than kMaxWantedColumns.
 bool finish_row_pattern(RowPattern& pattern);
 
 // One value of a carved row: `number` for a Number column, `text` for a Text

@@ -36,21 +36,6 @@ unsigned read_varint_slow(std::span<const uint8_t> bytes, size_t pos, uint64_t& 
     return kMaxVarintBytes;
 }
 
-uint64_t serial_type_length(uint64_t type) {
-    switch (type) {
-        case 0: return 0;
-        case 1: return 1;
-        case 2: return 2;
-        case 3: return 3;
-        case 4: return 4;
-        case 5: return 6;
-        case 6: return 8;
-        case 7: return 8;
-        case 8: case 9: case 10: case 11: return 0;
-        default: return type % 2 == 0 ? (type - kFirstBlobSerialType) / 2 : (type - kFirstTextSerialType) / 2;
-    }
-}
-
 bool read_unsigned_field(std::span<const uint8_t> bytes, uint64_t pos, uint64_t type, uint64_t& value) {
     if (type == kSerialTypeZero) {
         value = 0;
