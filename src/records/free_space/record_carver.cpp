@@ -31,6 +31,27 @@ bool read_value(std::span<const uint8_t> region, uint64_t pos, uint64_t type, Va
     return passes_text_check(out.text);
 }
 
+// The values of the wanted columns of a record whose data starts at
+// `data_start`; false when one of them does not lie inside the region or a
+// text fails the check. Kept out of line: the header loop that calls it runs
+// at every byte of free space and keeps its registers to itself.
+[[gnu::noinline]] bool read_wanted_values(std::span<const uint8_t> region, const RowPattern& pattern,
+                                          const std::array<ColumnSpot, kMaxWantedColumns>& spots, uint64_t data_start,
+                                          std::array<CarvedValue, kMaxWantedColumns>& values) {
+    const size_t wanted_count = pattern.wanted.size();
+    for (size_t index = 0; index < wanted_count; ++index) {
+        const ColumnSpot& spot = spots[static_cast<size_t>(pattern.rules[pattern.wanted[index].column].slot)];
+        // Every value must at least start inside the region, even one of no bytes.
+        if (data_start + spot.offset >= region.size()) return false;
+    }
+    for (size_t index = 0; index < wanted_count; ++index) {
+        const WantedColumn& wanted = pattern.wanted[index];
+        const ColumnSpot& spot = spots[static_cast<size_t>(pattern.rules[wanted.column].slot)];
+        if (!read_value(region, data_start + spot.offset, spot.type, wanted.kind, values[index])) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool finish_row_pattern(RowPattern& pattern) {
@@ -97,19 +118,8 @@ void carve_rows(std::span<const uint8_t> region, const RowPattern& pattern, cons
         }
         if (!header_fits) continue;
 
-        const uint64_t data_start = pos;
-        bool inside = true;
-        for (size_t index = 0; index < wanted_count && inside; ++index) {
-            const ColumnSpot& spot = spots[static_cast<size_t>(rules[pattern.wanted[index].column].slot)];
-            // Every value must at least start inside the region, even one of no bytes.
-            inside = data_start + spot.offset < region_bytes;
-        }
-        for (size_t index = 0; index < wanted_count && inside; ++index) {
-            const WantedColumn& wanted = pattern.wanted[index];
-            const ColumnSpot& spot = spots[static_cast<size_t>(rules[wanted.column].slot)];
-            inside = read_value(region, data_start + spot.offset, spot.type, wanted.kind, values[index]);
-        }
-        if (inside) sink(std::span<const CarvedValue>(values.data(), wanted_count));
+        if (!read_wanted_values(region, pattern, spots, pos, values)) continue;
+        sink(std::span<const CarvedValue>(values.data(), wanted_count));
     }
 }
 

@@ -145,11 +145,13 @@ inline unsigned read_varint(std::span<const uint8_t> bytes, size_t pos, uint64_t
     return read_varint_slow(bytes, pos, value);
 }
 
+// Bytes of data of serial types 0 to 11, from the table above.
+inline constexpr uint8_t kFixedSerialTypeLengths[kFirstBlobSerialType] = {0, 1, 2, 3, 4, 6, 8, 8, 0, 0, 0, 0};
+
 // Bytes of data that a column of serial type `type` occupies. Inline: the
 // free-space carver sums it for every column at every byte position.
 inline uint64_t serial_type_length(uint64_t type) {
-    constexpr uint8_t kFixedLengths[kFirstBlobSerialType] = {0, 1, 2, 3, 4, 6, 8, 8, 0, 0, 0, 0};
-    if (type < kFirstBlobSerialType) return kFixedLengths[type];
+    if (type < kFirstBlobSerialType) return kFixedSerialTypeLengths[type];
     return type % 2 == 0 ? (type - kFirstBlobSerialType) / 2 : (type - kFirstTextSerialType) / 2;
 }
 
