@@ -4,7 +4,6 @@
 //
 //   bench_free_space                 generates a sample phone of tens of MB
 //   bench_free_space FILE...         scans the given contacts2.db / mmssms.db
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -13,9 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "records/free_space_probe.h"
-#include "records/free_space_scan.h"
-#include "records/free_space_walk.h"
+#include "platform/read_full.h"
+#include "platform/unique_fd.h"
+#include "records/free_space/free_regions.h"
+#include "records/free_space/free_space_scan.h"
+#include "records/free_space/table_probe.h"
+#include "records/model/mimetype_tables.h"
+#include "records/model/text_list.h"
 #include "sample_phone.h"
 
 namespace {
@@ -23,45 +26,48 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-double seconds_since(Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); }
+double seconds_since(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // Reads the whole file in 1 MiB blocks; returns the bytes read.
 uint64_t plain_read(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) return 0;
-    std::vector<char> buf(1 << 20);
+    const quen::platform::UniqueFd fd = quen::platform::open_read_only(path);
+    if (!fd.valid()) return 0;
+    std::vector<char> block(1 << 20);
     uint64_t total = 0;
-    ssize_t n;
     unsigned sum = 0;
-    while ((n = ::read(fd, buf.data(), buf.size())) > 0) {
-        total += static_cast<uint64_t>(n);
-        sum += static_cast<unsigned char>(buf[static_cast<size_t>(n) - 1]);
+    while (true) {
+        const size_t got = quen::platform::read_full(fd.get(), block.data(), block.size(), total).bytes;
+        if (got == 0) break;
+        total += got;
+        sum += static_cast<unsigned char>(block[got - 1]);
     }
-    ::close(fd);
     if (sum == 1) std::fputs("", stdout);  // keeps the reads
     return total;
 }
 
-template <typename F>
-double best_of(int runs, F&& f) {
+template <typename Work>
+double best_of(int runs, Work&& work) {
     double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        auto t = Clock::now();
-        f();
-        best = std::min(best, seconds_since(t));
+    for (int run = 0; run < runs; ++run) {
+        const auto start = Clock::now();
+        work();
+        best = std::min(best, seconds_since(start));
     }
     return best;
 }
 
 void bench_file(const std::string& path) {
     const bool contacts = path.find("contacts2.db") != std::string::npos;
-    const quen::records::FreeSpaceMode mode = contacts ? quen::records::FreeSpaceMode::Contacts : quen::records::FreeSpaceMode::Messages;
+    const quen::records::FreeSpaceMode mode =
+        contacts ? quen::records::FreeSpaceMode::Contacts : quen::records::FreeSpaceMode::Messages;
     const double mb = static_cast<double>(fs::file_size(path)) / 1e6;
 
     uint64_t free_bytes = 0, regions = 0;
     if (auto layout = quen::records::probe_table(mode, path))
-        quen::records::for_each_free_region(path, *layout, [&](std::span<const uint8_t> r) {
-            free_bytes += r.size();
+        quen::records::for_each_free_region(path, *layout, [&](std::span<const uint8_t> region) {
+            free_bytes += region.size();
             ++regions;
         });
 
@@ -73,14 +79,14 @@ void bench_file(const std::string& path) {
             quen::records::ContactMap map;
             quen::records::scan_free_space(mode, path, map);
             found = 0;
-            for (auto& [k, c] : map)
+            for (auto& [key, contact] : map)
                 for (quen::records::FieldKind kind : {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11})
-                    found += quen::records::split_text_list(quen::records::contact_field(c, kind)).size();
+                    found += quen::records::split_text_list(quen::records::contact_field(contact, kind)).size();
         } else {
             quen::records::ThreadMap map;
             quen::records::scan_free_space(mode, path, map);
             found = 0;
-            for (const auto& [k, t] : map) found += t.messages.size();
+            for (const auto& [key, thread] : map) found += thread.messages.size();
         }
     });
     std::printf("%s\n  file %.1f MB, %llu free regions, %.1f MB free\n", path.c_str(), mb,
@@ -99,26 +105,26 @@ int main(int argc, char** argv) {
     fs::path dir;
     if (files.empty()) {
         dir = fs::temp_directory_path() / ("quen_bench_free_space_" + std::to_string(::getpid()));
-        quen::sample_phone::Options o;
-        o.contacts = 15000;
-        o.threads = 400;
-        o.messages_per_thread = 250;
-        o.max_body = 400;
+        quen::sample_phone::Options options;
+        options.contacts = 15000;
+        options.threads = 400;
+        options.messages_per_thread = 250;
+        options.max_body = 400;
         std::string error;
-        auto t = Clock::now();
-        auto sample = quen::sample_phone::make_sample_phone(dir.string(), o, error);
+        const auto start = Clock::now();
+        auto sample = quen::sample_phone::make_sample_phone(dir.string(), options, error);
         if (!sample) {
             std::fprintf(stderr, "bench_free_space: %s\n", error.c_str());
             return 1;
         }
         std::printf("generated sample phone (seed %u, %d contacts, %d sms) in %.1f s: %zu deleted contact values "
                     "and %zu deleted sms to rebuild\n",
-                    o.seed, o.contacts, o.threads * o.messages_per_thread, seconds_since(t),
+                    options.seed, options.contacts, options.threads * options.messages_per_thread, seconds_since(start),
                     sample->deleted_values.size(), sample->deleted_messages.size());
         for (const auto& [id, text] : sample->mimetypes) quen::records::mimetype_id_table()[id] = text;
         files = {sample->contacts_path, sample->messages_path};
     }
-    for (const std::string& f : files) bench_file(f);
+    for (const std::string& file : files) bench_file(file);
     if (!dir.empty()) fs::remove_all(dir);
     return 0;
 }

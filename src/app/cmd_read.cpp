@@ -12,8 +12,8 @@
 #include "app/progress_line.h"
 #include "app/records_json.h"
 #include "platform/queue_sink.h"
-#include "records/contacts_reader.h"
-#include "records/messages_reader.h"
+#include "records/readers/contacts_reader.h"
+#include "records/readers/messages_reader.h"
 
 namespace quen::cli {
 namespace {
@@ -47,7 +47,7 @@ int run_read(const ReadOptions& o, const Globals& g) {
     bool failed = false;
     std::thread reader([&] {
         try {
-            records::read_contacts(o.contacts, o.contacts_backup, &sink, contacts);
+            records::read_contacts(o.contacts, o.contacts_backup, contacts, &sink);
             records::read_messages(contacts, o.messages, o.messages_backup, threads, &sink);
         } catch (const std::exception& e) {  // out of memory on a huge file
             std::fprintf(stderr, "quenfora-cli: reading stopped: %s\n", e.what());

@@ -6,89 +6,97 @@
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
+#include <array>
 #include <cstdio>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "app/json_text.h"
-#include "records/record_model.h"
+#include "records/model/record_model.h"
 
 namespace quen::cli {
 
+// The text fields of a contact by their names in the output, in record order.
+inline std::array<std::pair<const char*, const std::string*>, 11> contact_text_fields(
+    const records::ContactRecord& contact) {
+    return {{{"name", &contact.name},
+             {"nickname", &contact.nickname},
+             {"im", &contact.im},
+             {"phone", &contact.phone},
+             {"email", &contact.email},
+             {"organization", &contact.organization},
+             {"sip_address", &contact.sip_address},
+             {"postal_address", &contact.postal_address},
+             {"website", &contact.website},
+             {"note", &contact.note},
+             {"others", &contact.others}}};
+}
+
+// One member of the object being written: a number, a flag, or a record text.
 template <typename Writer>
-void write_contact_json(Writer& w, const records::ContactRecord& c) {
-    w.StartObject();
-    w.Key("raw_contact_id");
-    w.Int64(c.raw_contact_id);
-    w.Key("deleted");
-    w.Bool(c.deleted);
-    const std::pair<const char*, const std::string*> fields[] = {
-        {"name", &c.name},
-        {"nickname", &c.nickname},
-        {"im", &c.im},
-        {"phone", &c.phone},
-        {"email", &c.email},
-        {"organization", &c.organization},
-        {"sip_address", &c.sip_address},
-        {"postal_address", &c.postal_address},
-        {"website", &c.website},
-        {"note", &c.note},
-        {"others", &c.others},
-    };
-    for (const auto& [key, text] : fields) {
-        w.Key(key);
-        write_text(w, *text);
-    }
-    w.EndObject();
+void write_number(Writer& writer, const char* key, int64_t number) {
+    writer.Key(key);
+    writer.Int64(number);
+}
+template <typename Writer>
+void write_flag(Writer& writer, const char* key, bool flag) {
+    writer.Key(key);
+    writer.Bool(flag);
+}
+template <typename Writer>
+void write_text_member(Writer& writer, const char* key, std::string_view text) {
+    writer.Key(key);
+    write_text(writer, text);
 }
 
 template <typename Writer>
-void write_message_json(Writer& w, const records::MessageRecord& m) {
-    w.StartObject();
-    w.Key("type");
-    w.Int(m.type);
-    w.Key("thread_id");
-    w.Int64(m.thread_id);
-    w.Key("deleted");
-    w.Bool(m.deleted);
-    w.Key("date_text");
-    write_text(w, m.date_text);
-    w.Key("address");
-    write_text(w, m.address);
-    w.Key("body");
-    write_text(w, m.body);
-    w.EndObject();
+void write_contact_json(Writer& writer, const records::ContactRecord& contact) {
+    writer.StartObject();
+    write_number(writer, "raw_contact_id", contact.raw_contact_id);
+    write_flag(writer, "deleted", contact.deleted);
+    for (const auto& [key, text] : contact_text_fields(contact)) write_text_member(writer, key, *text);
+    writer.EndObject();
 }
 
 template <typename Writer>
-void write_thread_json(Writer& w, const records::ThreadRecord& t) {
-    w.StartObject();
-    w.Key("address");
-    write_text(w, t.address);
-    w.Key("thread_id");
-    w.Int64(t.thread_id);
-    w.Key("name");
-    write_text(w, t.name);
-    w.Key("deleted");
-    w.Bool(t.deleted);
-    w.Key("messages");
-    w.StartArray();
-    for (const auto& m : t.messages) write_message_json(w, m);
-    w.EndArray();
-    w.EndObject();
+void write_message_json(Writer& writer, const records::MessageRecord& message) {
+    writer.StartObject();
+    write_number(writer, "type", message.type);
+    write_number(writer, "thread_id", message.thread_id);
+    write_flag(writer, "deleted", message.deleted);
+    write_text_member(writer, "date_text", message.date_text);
+    write_text_member(writer, "address", message.address);
+    write_text_member(writer, "body", message.body);
+    writer.EndObject();
+}
+
+template <typename Writer>
+void write_thread_json(Writer& writer, const records::ThreadRecord& thread) {
+    writer.StartObject();
+    write_text_member(writer, "address", thread.address);
+    write_number(writer, "thread_id", thread.thread_id);
+    write_text_member(writer, "name", thread.name);
+    write_flag(writer, "deleted", thread.deleted);
+    writer.Key("messages");
+    writer.StartArray();
+    for (const auto& message : thread.messages) write_message_json(writer, message);
+    writer.EndArray();
+    writer.EndObject();
 }
 
 // Writes the "contacts" and "threads" members into an object the caller has
 // started (the `phone` command puts "state" before them).
 template <typename Writer>
-void write_records_members(Writer& w, const records::ContactList& contacts, const records::ThreadList& threads) {
-    w.Key("contacts");
-    w.StartArray();
-    for (const records::ContactRecord* c : contacts) write_contact_json(w, *c);
-    w.EndArray();
-    w.Key("threads");
-    w.StartArray();
-    for (const records::ThreadRecord* t : threads) write_thread_json(w, *t);
-    w.EndArray();
+void write_records_members(Writer& writer, const records::ContactList& contacts, const records::ThreadList& threads) {
+    writer.Key("contacts");
+    writer.StartArray();
+    for (const records::ContactRecord* contact : contacts) write_contact_json(writer, *contact);
+    writer.EndArray();
+    writer.Key("threads");
+    writer.StartArray();
+    for (const records::ThreadRecord* thread : threads) write_thread_json(writer, *thread);
+    writer.EndArray();
 }
 
 // {"contacts": [...], "threads": [...]} as one compact document.

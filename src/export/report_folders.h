@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "export/report_page.h"
-#include "records/record_model.h"
+#include "records/model/record_model.h"
 
 namespace quen::exports {
 

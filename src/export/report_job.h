@@ -2,7 +2,7 @@
 // One report export job: the records to write and where.
 #include <string>
 
-#include "records/record_model.h"
+#include "records/model/record_model.h"
 
 namespace quen::exports {
 

@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "phone/acquisition.h"
-#include "records/contacts_reader.h"
-#include "records/messages_reader.h"
+#include "records/readers/contacts_reader.h"
+#include "records/readers/messages_reader.h"
 
 namespace quen::phone {
 
@@ -23,7 +23,7 @@ void run_acquisition_thread(PhoneScan& scan) {
 void run_read_thread(PhoneScan& scan) {
     try {
         MessageSink* window = scan.window.get();
-        records::read_contacts(scan.work.contacts_db, scan.work.contacts_backup, window, scan.contact_map);
+        records::read_contacts(scan.work.contacts_db, scan.work.contacts_backup, scan.contact_map, window);
         records::read_messages(scan.contact_map, scan.work.messages_db, scan.work.messages_backup, scan.thread_map, window);
     } catch (const std::exception&) {
         // Keep what was read; the lists below are built from it.

@@ -19,7 +19,7 @@
 #include "phone/device_state.h"
 #include "phone/work_folder.h"
 #include "platform/message_sink.h"
-#include "records/record_model.h"
+#include "records/model/record_model.h"
 
 namespace quen::phone {
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "records/record_model.h"
+#include "records/model/record_model.h"
 #include "test_support/files.h"
 
 namespace quen::testing {

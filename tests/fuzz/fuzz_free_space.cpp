@@ -11,9 +11,10 @@
 #include <filesystem>
 #include <string>
 
-#include "records/free_space_carver.h"
-#include "records/free_space_scan.h"
-#include "records/free_space_walk.h"
+#include "records/free_space/android_rows.h"
+#include "records/free_space/free_regions.h"
+#include "records/free_space/free_space_scan.h"
+#include "records/model/mimetype_tables.h"
 
 namespace {
 
@@ -36,23 +37,24 @@ std::string work_folder() {
 
 bool write_file(const std::string& path, const uint8_t* data, size_t size) {
     for (const char* suffix : {"-wal", "-shm", "-journal"}) std::remove((path + suffix).c_str());
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(data, 1, size, f) == size;
-    return std::fclose(f) == 0 && ok;
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(data, 1, size, file) == size;
+    return std::fclose(file) == 0 && written;
 }
 
 // `data` of Android's contacts2.db and `sms` of mmssms.db.
 quen::records::FreeSpaceLayout android_layout(quen::records::FreeSpaceMode mode, uint32_t root) {
-    quen::records::FreeSpaceLayout l;
-    l.mode = mode;
-    l.root_page = root;
+    quen::records::FreeSpaceLayout layout;
+    layout.mode = mode;
+    layout.root_page = root;
     if (mode == quen::records::FreeSpaceMode::Contacts) {
-        l.column_count = 31, l.raw_contact_id = 3, l.data1 = 9;
+        layout.column_count = 31, layout.raw_contact_id = 3, layout.data1 = 9;
     } else {
-        l.column_count = 19, l.thread_id = 1, l.address = 2, l.date = 4, l.type = 9, l.body = 12;
+        layout.column_count = 19, layout.thread_id = 1, layout.address = 2, layout.date = 4, layout.type = 9,
+        layout.body = 12;
     }
-    return l;
+    return layout;
 }
 
 }  // namespace
@@ -75,13 +77,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The raw walk from a few root pages, whatever SQLite thinks of the file.
     for (uint32_t root = 2; root <= 6; ++root) {
-        auto c = android_layout(quen::records::FreeSpaceMode::Contacts, root);
-        quen::records::for_each_free_region(contacts, c, [&](std::span<const uint8_t> r) {
-            quen::records::carve_contacts(r, c, [](const quen::records::ContactCandidate&) {});
+        const auto contacts_layout = android_layout(quen::records::FreeSpaceMode::Contacts, root);
+        const auto data_row = quen::records::data_row_pattern(contacts_layout);
+        quen::records::for_each_free_region(contacts, contacts_layout, [&](std::span<const uint8_t> region) {
+            quen::records::carve_contacts(region, *data_row, [](const quen::records::ContactCandidate&) {});
         });
-        auto m = android_layout(quen::records::FreeSpaceMode::Messages, root);
-        quen::records::for_each_free_region(messages, m, [&](std::span<const uint8_t> r) {
-            quen::records::carve_messages(r, m, [](const quen::records::MessageCandidate&) {});
+        const auto messages_layout = android_layout(quen::records::FreeSpaceMode::Messages, root);
+        const auto sms_row = quen::records::sms_row_pattern(messages_layout);
+        quen::records::for_each_free_region(messages, messages_layout, [&](std::span<const uint8_t> region) {
+            quen::records::carve_messages(region, *sms_row, [](const quen::records::MessageCandidate&) {});
         });
     }
     return 0;

@@ -11,29 +11,29 @@ int main(int argc, char** argv) {
     CLI::App app{"Writes a sample phone's contacts2.db and mmssms.db, with a known set of deleted rows, "
                  "and expected.json describing them"};
     std::string outdir, variant = "journal";
-    Options o;
+    Options options;
     app.add_option("outdir", outdir, "Folder for the databases")->required();
     app.add_option("--variant", variant, "journal, wal or kitkat")
         ->check(CLI::IsMember({"journal", "wal", "kitkat"}));
-    app.add_option("--seed", o.seed, "Seed of the contents");
-    app.add_option("--page-size", o.page_size, "SQLite page size")
+    app.add_option("--seed", options.seed, "Seed of the contents");
+    app.add_option("--page-size", options.page_size, "SQLite page size")
         ->check(CLI::IsMember({512u, 1024u, 2048u, 4096u, 8192u, 16384u, 32768u}));
-    app.add_option("--contacts", o.contacts, "Number of contacts")->check(CLI::Range(1, 1000000));
-    app.add_option("--threads", o.threads, "Number of sms threads")->check(CLI::Range(1, 100000));
-    app.add_option("--messages-per-thread", o.messages_per_thread, "Average sms per thread")
+    app.add_option("--contacts", options.contacts, "Number of contacts")->check(CLI::Range(1, 1000000));
+    app.add_option("--threads", options.threads, "Number of sms threads")->check(CLI::Range(1, 100000));
+    app.add_option("--messages-per-thread", options.messages_per_thread, "Average sms per thread")
         ->check(CLI::Range(1, 100000));
-    app.add_option("--max-body", o.max_body, "Longest sms body in bytes")->check(CLI::Range(20, 2000));
+    app.add_option("--max-body", options.max_body, "Longest sms body in bytes")->check(CLI::Range(20, 2000));
     CLI11_PARSE(app, argc, argv);
-    parse_variant(variant, o.variant);
+    parse_variant(variant, options.variant);
 
     std::string error;
-    auto sample = make_sample_phone(outdir, o, error);
+    auto sample = make_sample_phone(outdir, options, error);
     if (!sample) {
         std::fprintf(stderr, "make-sample-phone: %s\n", error.c_str());
         return 1;
     }
     const std::string expected = outdir + "/expected.json";
-    if (!write_expected_json(expected, *sample, o)) {
+    if (!write_expected_json(expected, *sample, options)) {
         std::fprintf(stderr, "make-sample-phone: cannot write %s\n", expected.c_str());
         return 1;
     }

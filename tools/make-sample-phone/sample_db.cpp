@@ -35,17 +35,17 @@ bool SampleDb::run(const std::string& sql, const std::vector<SqlValue>& params) 
         error_ = std::string(sqlite3_errmsg(db_)) + " in: " + sql.substr(0, 120);
         return false;
     }
-    for (size_t i = 0; i < params.size(); ++i) {
-        const int at = static_cast<int>(i) + 1;
-        const SqlValue& p = params[i];
-        if (auto v = std::get_if<int64_t>(&p)) sqlite3_bind_int64(stmt, at, *v);
-        else if (auto s = std::get_if<std::string>(&p))
-            sqlite3_bind_text(stmt, at, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
+    for (size_t index = 0; index < params.size(); ++index) {
+        const int at = static_cast<int>(index) + 1;  // parameters count from 1
+        const SqlValue& param = params[index];
+        if (auto number = std::get_if<int64_t>(&param)) sqlite3_bind_int64(stmt, at, *number);
+        else if (auto text = std::get_if<std::string>(&param))
+            sqlite3_bind_text(stmt, at, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT);
         else sqlite3_bind_null(stmt, at);
     }
-    int rc = sqlite3_step(stmt);
+    const int result = sqlite3_step(stmt);
     sqlite3_finalize(stmt);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+    if (result != SQLITE_DONE && result != SQLITE_ROW) {
         error_ = std::string(sqlite3_errmsg(db_)) + " in: " + sql.substr(0, 120);
         return false;
     }

@@ -32,9 +32,9 @@ private:
     std::string error_;
 };
 
-inline SqlValue sql_text(std::string s) { return SqlValue(std::move(s)); }
-inline SqlValue sql_int(int64_t v) { return SqlValue(v); }
+inline SqlValue sql_text(std::string text) { return SqlValue(std::move(text)); }
+inline SqlValue sql_int(int64_t number) { return SqlValue(number); }
 inline SqlValue sql_null() { return SqlValue(std::monostate{}); }
-inline SqlValue sql_opt(const std::optional<int64_t>& v) { return v ? SqlValue(*v) : sql_null(); }
+inline SqlValue sql_opt(const std::optional<int64_t>& number) { return number ? SqlValue(*number) : sql_null(); }
 
 }  // namespace quen::sample_phone

@@ -2,6 +2,7 @@
 #include <rapidjson/ostreamwrapper.h>
 #include <rapidjson/prettywriter.h>
 
+#include <array>
 #include <fstream>
 
 #include "sample_phone.h"
@@ -12,74 +13,82 @@ namespace {
 
 using Writer = rapidjson::PrettyWriter<rapidjson::OStreamWrapper>;
 
-void put(Writer& w, const char* key, const std::string& text) {
-    w.Key(key);
-    w.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+void put(Writer& writer, const char* key, const std::string& text) {
+    writer.Key(key);
+    writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
 }
 
-void values(Writer& w, const char* key, const std::vector<ContactValue>& list) {
-    w.Key(key);
-    w.StartArray();
-    for (const ContactValue& v : list) {
-        w.StartObject();
-        w.Key("raw_contact_id");
-        w.Int64(v.raw_contact_id);
-        w.Key("mimetype_id");
-        w.Int(v.mimetype_id);
-        put(w, "mimetype", v.mimetype);
-        put(w, "data1", v.data1);
-        w.EndObject();
-    }
-    w.EndArray();
+void put_number(Writer& writer, const char* key, int64_t number) {
+    writer.Key(key);
+    writer.Int64(number);
 }
 
-void messages(Writer& w, const char* key, const std::vector<Message>& list) {
-    w.Key(key);
-    w.StartArray();
-    for (const Message& m : list) {
-        w.StartObject();
-        w.Key("thread_id");
-        w.Int64(m.thread_id);
-        put(w, "address", m.address);
-        w.Key("date");
-        if (m.date_ms) w.Int64(*m.date_ms);
-        else w.Null();
-        w.Key("type");
-        w.Int(m.type);
-        put(w, "body", m.body);
-        w.EndObject();
+// `key`: an array with one object per item, whose members `put_members` writes.
+template <typename Item, typename PutMembers>
+void put_objects(Writer& writer, const char* key, const std::vector<Item>& list, PutMembers&& put_members) {
+    writer.Key(key);
+    writer.StartArray();
+    for (const Item& item : list) {
+        writer.StartObject();
+        put_members(item);
+        writer.EndObject();
     }
-    w.EndArray();
+    writer.EndArray();
+}
+
+void values(Writer& writer, const char* key, const std::vector<ContactValue>& list) {
+    put_objects(writer, key, list, [&](const ContactValue& value) {
+        put_number(writer, "raw_contact_id", value.raw_contact_id);
+        put_number(writer, "mimetype_id", value.mimetype_id);
+        put(writer, "mimetype", value.mimetype);
+        put(writer, "data1", value.data1);
+    });
+}
+
+void messages(Writer& writer, const char* key, const std::vector<Message>& list) {
+    put_objects(writer, key, list, [&](const Message& message) {
+        put_number(writer, "thread_id", message.thread_id);
+        put(writer, "address", message.address);
+        writer.Key("date");
+        if (message.date_ms) writer.Int64(*message.date_ms);
+        else writer.Null();
+        put_number(writer, "type", message.type);
+        put(writer, "body", message.body);
+    });
+}
+
+// One database's section: its file name, then its live rows, the deleted rows
+// the scan can rebuild and the deleted rows it cannot.
+template <typename Item>
+void put_section(Writer& writer, const char* key, const char* file, std::array<const std::vector<Item>*, 3> rows,
+                 void (*put_rows)(Writer&, const char*, const std::vector<Item>&)) {
+    writer.Key(key);
+    writer.StartObject();
+    put(writer, "file", file);
+    put_rows(writer, "live", *rows[0]);
+    put_rows(writer, "deleted", *rows[1]);
+    put_rows(writer, "deleted_not_recoverable", *rows[2]);
+    writer.EndObject();
 }
 
 }  // namespace
 
-bool write_expected_json(const std::string& path, const Sample& s, const Options& o) {
+bool write_expected_json(const std::string& path, const Sample& sample, const Options& options) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     rapidjson::OStreamWrapper stream(out);
-    Writer w(stream);
-    w.StartObject();
-    put(w, "variant", variant_name(o.variant));
-    w.Key("seed");
-    w.Uint(o.seed);
-    w.Key("page_size");
-    w.Uint(o.page_size);
-    w.Key("contacts");
-    w.StartObject();
-    put(w, "file", "contacts2.db");
-    values(w, "live", s.live_values);
-    values(w, "deleted", s.deleted_values);
-    values(w, "deleted_not_recoverable", s.lost_values);
-    w.EndObject();
-    w.Key("messages");
-    w.StartObject();
-    put(w, "file", "mmssms.db");
-    messages(w, "live", s.live_messages);
-    messages(w, "deleted", s.deleted_messages);
-    messages(w, "deleted_not_recoverable", s.lost_messages);
-    w.EndObject();
-    w.EndObject();
+    Writer writer(stream);
+    writer.StartObject();
+    put(writer, "variant", variant_name(options.variant));
+    writer.Key("seed");
+    writer.Uint(options.seed);
+    writer.Key("page_size");
+    writer.Uint(options.page_size);
+    put_section(writer, "contacts", "contacts2.db", {&sample.live_values, &sample.deleted_values, &sample.lost_values},
+                values);
+    put_section(writer, "messages", "mmssms.db",
+                {&sample.live_messages, &sample.deleted_messages, &sample.lost_messages}, messages);
+    writer.EndObject();
     out << '\n';
     return static_cast<bool>(out);
 }

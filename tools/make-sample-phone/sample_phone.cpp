@@ -43,8 +43,8 @@ enum Mime : int32_t {
 };
 
 const char* mimetype_text(int32_t id) {
-    for (const auto& m : kMimetypes)
-        if (m.id == id) return m.text;
+    for (const auto& mimetype : kMimetypes)
+        if (mimetype.id == id) return mimetype.text;
     return "";
 }
 
@@ -90,11 +90,11 @@ constexpr const char* kPhrases[] = {
 class Dice {
 public:
     explicit Dice(uint32_t seed) : rng_(seed) {}
-    uint32_t below(uint32_t n) { return n == 0 ? 0 : static_cast<uint32_t>(rng_() % n); }
-    std::string digits(int n) {
-        std::string s;
-        for (int i = 0; i < n; ++i) s += static_cast<char>('0' + below(10));
-        return s;
+    uint32_t below(uint32_t bound) { return bound == 0 ? 0 : static_cast<uint32_t>(rng_() % bound); }
+    std::string digits(int count) {
+        std::string text;
+        for (int digit = 0; digit < count; ++digit) text += static_cast<char>('0' + below(10));
+        return text;
     }
 
 private:
@@ -131,7 +131,7 @@ struct DataRow {
 
 struct SmsRow {
     int64_t id = 0;
-    Message m;
+    Message message;
     bool deleted = false;
     bool deleted_in_log = false;  // WAL variant: deleted after the last checkpoint
 };
@@ -139,219 +139,232 @@ struct SmsRow {
 // Whether the free-space scan can rebuild a deleted data row: its mimetype id
 // must be stored as a 1-byte integer (2..127) and its data1 must be a
 // non-empty text.
-bool rebuildable(const DataRow& r) { return r.mimetype_id >= 2 && r.mimetype_id <= 127 && !r.data1.empty(); }
-bool rebuildable(const Message& m) { return m.date_ms && !m.address.empty() && !m.body.empty(); }
-
-ContactValue value_of(const DataRow& r) {
-    return ContactValue{r.raw_contact_id, r.mimetype_id, mimetype_text(r.mimetype_id), r.data1};
+bool rebuildable(const DataRow& row) {
+    return row.mimetype_id >= 2 && row.mimetype_id <= 127 && !row.data1.empty();
+}
+bool rebuildable(const Message& message) {
+    return message.date_ms && !message.address.empty() && !message.body.empty();
 }
 
-bool prepare_db(SampleDb& db, const std::string& path, const Options& o, std::string& error) {
+ContactValue value_of(const DataRow& row) {
+    return ContactValue{row.raw_contact_id, row.mimetype_id, mimetype_text(row.mimetype_id), row.data1};
+}
+
+bool prepare_db(SampleDb& db, const std::string& path, const Options& options, std::string& error) {
     for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(path + suffix);
     if (!db.open(path)) return error = db.error(), false;
-    const std::string mode = o.variant == Variant::Wal ? "WAL" : "TRUNCATE";
+    const std::string mode = options.variant == Variant::Wal ? "WAL" : "TRUNCATE";
     // secure_delete off, as on a phone: freed cells keep their bytes.
-    if (!db.exec("PRAGMA page_size=" + std::to_string(o.page_size) + "; PRAGMA secure_delete=OFF;"
+    if (!db.exec("PRAGMA page_size=" + std::to_string(options.page_size) + "; PRAGMA secure_delete=OFF;"
                  "PRAGMA auto_vacuum=NONE; PRAGMA journal_mode=" + mode + "; PRAGMA wal_autocheckpoint=0;"))
         return error = db.error(), false;
     return true;
 }
 
-std::vector<DataRow> make_data_rows(const Options& o, Dice& dice) {
+std::vector<DataRow> make_data_rows(const Options& options, Dice& dice) {
     std::vector<DataRow> rows;
     // Data ids of a phone in use for a while run into the thousands. (With
     // ids below 128 and short rows, the first row of a freeblock loses its
     // first serial type to the freeblock header and is not rebuilt.)
     int64_t next_id = 1001;
-    auto add = [&](int64_t raw, int32_t mime, std::string d1, std::string d2 = {}, std::string d3 = {}) {
-        rows.push_back(DataRow{next_id++, mime, raw, std::move(d1), std::move(d2), std::move(d3), false});
+    auto add = [&](int64_t raw_contact_id, int32_t mimetype_id, std::string data1, std::string data2 = {},
+                   std::string data3 = {}) {
+        rows.push_back(DataRow{next_id++, mimetype_id, raw_contact_id, std::move(data1), std::move(data2),
+                               std::move(data3), false});
         return rows.size() - 1;
     };
-    for (int i = 1; i <= o.contacts; ++i) {
-        const PersonName& n = kNames[(i - 1) % std::size(kNames)];
-        const bool whole = i % 5 == 3;  // the whole contact is deleted
+    for (int raw_id = 1; raw_id <= options.contacts; ++raw_id) {
+        const PersonName& person = kNames[(raw_id - 1) % std::size(kNames)];
+        const bool whole = raw_id % 5 == 3;  // the whole contact is deleted
         std::vector<size_t> mine;
-        mine.push_back(add(i, kName, n.display, n.given, n.family));
-        mine.push_back(add(i, kPhone, phone_number(dice, i), "2"));
-        if (i % 2 == 0) {
-            size_t r = add(i, kPhone, phone_number(dice, i + 1), "3");
-            if (i % 4 == 2) rows[r].deleted = true;
-            mine.push_back(r);
+        mine.push_back(add(raw_id, kName, person.display, person.given, person.family));
+        mine.push_back(add(raw_id, kPhone, phone_number(dice, raw_id), "2"));
+        if (raw_id % 2 == 0) {
+            size_t added = add(raw_id, kPhone, phone_number(dice, raw_id + 1), "3");
+            if (raw_id % 4 == 2) rows[added].deleted = true;
+            mine.push_back(added);
         }
-        if (i % 7 == 0) mine.push_back(add(i, kPhone, phone_number(dice, i + 2), "1"));
-        mine.push_back(add(i, kEmail, std::string(n.slug) + std::to_string(i) + "@mail.example", "1"));
-        if (i % 3 == 0) {
-            size_t r = add(i, kEmail, std::string(n.slug) + "@work.example", "2");
-            if (i % 6 == 3) rows[r].deleted = true;
-            mine.push_back(r);
+        if (raw_id % 7 == 0) mine.push_back(add(raw_id, kPhone, phone_number(dice, raw_id + 2), "1"));
+        mine.push_back(add(raw_id, kEmail, std::string(person.slug) + std::to_string(raw_id) + "@mail.example", "1"));
+        if (raw_id % 3 == 0) {
+            size_t added = add(raw_id, kEmail, std::string(person.slug) + "@work.example", "2");
+            if (raw_id % 6 == 3) rows[added].deleted = true;
+            mine.push_back(added);
         }
-        if (i % 3 == 1) mine.push_back(add(i, kOrg, kOrgs[dice.below(std::size(kOrgs))], "1"));
-        if (i % 4 == 0) {
-            size_t r = add(i, kNote, kNotes[dice.below(std::size(kNotes))]);
-            if (i % 8 == 4) rows[r].deleted = true;
-            mine.push_back(r);
+        if (raw_id % 3 == 1) mine.push_back(add(raw_id, kOrg, kOrgs[dice.below(std::size(kOrgs))], "1"));
+        if (raw_id % 4 == 0) {
+            size_t added = add(raw_id, kNote, kNotes[dice.below(std::size(kNotes))]);
+            if (raw_id % 8 == 4) rows[added].deleted = true;
+            mine.push_back(added);
         }
-        if (i % 5 == 2) mine.push_back(add(i, kNick, std::string(n.given) + "y"));
-        if (i % 6 == 0) mine.push_back(add(i, kPostal, "Hauptstraße " + std::to_string(i) + "\n10115 Berlin", "1"));
-        if (i % 8 == 3) mine.push_back(add(i, kWebsite, "https://example.org/~" + std::string(n.slug)));
-        if (i % 9 == 4) mine.push_back(add(i, kIm, std::string(n.slug) + "_im", "0"));
-        if (i % 5 == 0) mine.push_back(add(i, kEvent, "19" + std::to_string(60 + i % 40) + "-04-12", "3"));
-        if (i % 11 == 5) mine.push_back(add(i, kSip, std::string(n.slug) + "@sip.example"));
-        if (i % 2 == 1) {
-            size_t r = add(i, kGroup, "1");
-            if (i % 4 == 1) rows[r].deleted = true;
-            mine.push_back(r);
+        if (raw_id % 5 == 2) mine.push_back(add(raw_id, kNick, std::string(person.given) + "y"));
+        if (raw_id % 6 == 0)
+            mine.push_back(add(raw_id, kPostal, "Hauptstraße " + std::to_string(raw_id) + "\n10115 Berlin", "1"));
+        if (raw_id % 8 == 3) mine.push_back(add(raw_id, kWebsite, "https://example.org/~" + std::string(person.slug)));
+        if (raw_id % 9 == 4) mine.push_back(add(raw_id, kIm, std::string(person.slug) + "_im", "0"));
+        if (raw_id % 5 == 0)
+            mine.push_back(add(raw_id, kEvent, "19" + std::to_string(60 + raw_id % 40) + "-04-12", "3"));
+        if (raw_id % 11 == 5) mine.push_back(add(raw_id, kSip, std::string(person.slug) + "@sip.example"));
+        if (raw_id % 2 == 1) {
+            size_t added = add(raw_id, kGroup, "1");
+            if (raw_id % 4 == 1) rows[added].deleted = true;
+            mine.push_back(added);
         }
-        if (i % 10 == 7) rows[add(i, kChat, "Chat profile " + std::to_string(i))].deleted = true;
-        if (i % 13 == 6) rows[add(i, kIdentity, "")].deleted = true;
+        if (raw_id % 10 == 7) rows[add(raw_id, kChat, "Chat profile " + std::to_string(raw_id))].deleted = true;
+        if (raw_id % 13 == 6) rows[add(raw_id, kIdentity, "")].deleted = true;
         if (whole)
-            for (size_t r : mine) rows[r].deleted = true;
+            for (size_t added : mine) rows[added].deleted = true;
     }
     // A tail of live rows filling more than a page: rows arrive in ascending
     // rowid order, so every page but the last is full, and the deletions above
     // free far less than two thirds of any of them. More would make SQLite
     // merge the page with its neighbours and overwrite the freed cells.
     size_t tail_bytes = 0;
-    for (int i = o.contacts + 1; tail_bytes < o.page_size * 3 / 2; ++i) {
-        std::string number = phone_number(dice, i);
+    for (int raw_id = options.contacts + 1; tail_bytes < options.page_size * 3 / 2; ++raw_id) {
+        std::string number = phone_number(dice, raw_id);
         tail_bytes += 40 + number.size();
-        add(i, kPhone, number, "2");
+        add(raw_id, kPhone, number, "2");
     }
     return rows;
 }
 
-bool write_contacts(SampleDb& db, const Options& o, Dice& dice, Sample& s, std::string& error) {
-    const bool kitkat = o.variant == Variant::KitKat;
+bool write_contacts(SampleDb& db, const Options& options, Dice& dice, Sample& sample, std::string& error) {
+    const bool kitkat = options.variant == Variant::KitKat;
     if (!db.exec(contacts_schema(kitkat)) || !db.exec("BEGIN")) return error = db.error(), false;
-    for (const auto& m : kMimetypes) {
-        if (!db.run("INSERT INTO mimetypes (_id, mimetype) VALUES (?,?)", {sql_int(m.id), sql_text(m.text)}))
+    for (const auto& mimetype : kMimetypes) {
+        if (!db.run("INSERT INTO mimetypes (_id, mimetype) VALUES (?,?)",
+                    {sql_int(mimetype.id), sql_text(mimetype.text)}))
             return error = db.error(), false;
-        s.mimetypes.emplace_back(m.id, m.text);
+        sample.mimetypes.emplace_back(mimetype.id, mimetype.text);
     }
     db.exec("INSERT INTO accounts (_id, account_name, account_type) VALUES (1, 'owner@gmail.example', "
             "'com.google')");
-    std::vector<DataRow> rows = make_data_rows(o, dice);
+    std::vector<DataRow> rows = make_data_rows(options, dice);
     const int64_t last_contact = rows.empty() ? 0 : rows.back().raw_contact_id;
-    for (int64_t i = 1; i <= last_contact; ++i) {
-        const PersonName& n = kNames[(i - 1) % std::size(kNames)];
+    for (int64_t raw_id = 1; raw_id <= last_contact; ++raw_id) {
+        const PersonName& person = kNames[(raw_id - 1) % std::size(kNames)];
         if (!db.run("INSERT INTO raw_contacts (_id, account_id, contact_id, display_name, display_name_alt, "
                     "sort_key) VALUES (?,1,?,?,?,?)",
-                    {sql_int(i), sql_int(i), sql_text(n.display), sql_text(n.display), sql_text(n.display)}))
+                    {sql_int(raw_id), sql_int(raw_id), sql_text(person.display), sql_text(person.display),
+                     sql_text(person.display)}))
             return error = db.error(), false;
     }
-    for (const DataRow& r : rows) {
+    for (const DataRow& row : rows) {
         if (!db.run("INSERT INTO data (_id, mimetype_id, raw_contact_id, is_primary, data_version, data1, data2, "
                     "data3) VALUES (?,?,?,?,?,?,?,?)",
-                    {sql_int(r.id), sql_int(r.mimetype_id), sql_int(r.raw_contact_id), sql_int(0), sql_int(1),
-                     sql_text(r.data1), r.data2.empty() ? sql_null() : sql_text(r.data2),
-                     r.data3.empty() ? sql_null() : sql_text(r.data3)}))
+                    {sql_int(row.id), sql_int(row.mimetype_id), sql_int(row.raw_contact_id), sql_int(0), sql_int(1),
+                     sql_text(row.data1), row.data2.empty() ? sql_null() : sql_text(row.data2),
+                     row.data3.empty() ? sql_null() : sql_text(row.data3)}))
             return error = db.error(), false;
     }
     if (!db.exec("COMMIT")) return error = db.error(), false;
 
     // Delete the chosen rows, one statement each, as the provider does.
     if (!db.exec("BEGIN")) return error = db.error(), false;
-    for (const DataRow& r : rows)
-        if (r.deleted && !db.run("DELETE FROM data WHERE _id=?", {sql_int(r.id)})) return error = db.error(), false;
-    for (int i = 1; i <= o.contacts; ++i)
-        if (i % 5 == 3 && !db.run("DELETE FROM raw_contacts WHERE _id=?", {sql_int(i)}))
+    for (const DataRow& row : rows)
+        if (row.deleted && !db.run("DELETE FROM data WHERE _id=?", {sql_int(row.id)})) return error = db.error(), false;
+    for (int raw_id = 1; raw_id <= options.contacts; ++raw_id)
+        if (raw_id % 5 == 3 && !db.run("DELETE FROM raw_contacts WHERE _id=?", {sql_int(raw_id)}))
             return error = db.error(), false;
     if (!db.exec("COMMIT")) return error = db.error(), false;
 
-    if (o.variant == Variant::Wal) {
+    if (options.variant == Variant::Wal) {
         // The deletions into the main file; a new number in the log only.
         if (!db.exec("PRAGMA wal_checkpoint(TRUNCATE)")) return error = db.error(), false;
-        DataRow r{rows.empty() ? 1001 : rows.back().id + 1, kPhone, 1, "+49 30 1234567", "3", {}, false};
+        DataRow added{rows.empty() ? 1001 : rows.back().id + 1, kPhone, 1, "+49 30 1234567", "3", {}, false};
         if (!db.run("INSERT INTO data (_id, mimetype_id, raw_contact_id, data1, data2) VALUES (?,?,?,?,?)",
-                    {sql_int(r.id), sql_int(r.mimetype_id), sql_int(1), sql_text(r.data1), sql_text(r.data2)}))
+                    {sql_int(added.id), sql_int(added.mimetype_id), sql_int(1), sql_text(added.data1),
+                     sql_text(added.data2)}))
             return error = db.error(), false;
-        rows.push_back(r);
+        rows.push_back(added);
     }
-    for (const DataRow& r : rows) {
-        if (!r.deleted) s.live_values.push_back(value_of(r));
-        else if (rebuildable(r)) s.deleted_values.push_back(value_of(r));
-        else s.lost_values.push_back(value_of(r));
+    for (const DataRow& row : rows) {
+        if (!row.deleted) sample.live_values.push_back(value_of(row));
+        else if (rebuildable(row)) sample.deleted_values.push_back(value_of(row));
+        else sample.lost_values.push_back(value_of(row));
     }
     return true;
 }
 
-std::vector<SmsRow> make_sms_rows(const Options& o, Dice& dice, const std::vector<std::string>& addresses) {
+std::vector<SmsRow> make_sms_rows(const Options& options, Dice& dice, const std::vector<std::string>& addresses) {
     std::vector<SmsRow> rows;
-    const int total = o.threads * o.messages_per_thread;
+    const int total = options.threads * options.messages_per_thread;
     const int64_t base = 1700000000000;  // 2023-11-14
-    for (int j = 0; j < total; ++j) {
-        SmsRow r;
-        r.id = j + 1;
-        r.m.thread_id = 1 + dice.below(static_cast<uint32_t>(o.threads));
-        r.m.address = addresses[static_cast<size_t>(r.m.thread_id - 1)];
-        r.m.date_ms = base + int64_t{j} * 517000 + dice.below(60000);
-        r.m.type = dice.below(3) == 0 ? 2 : 1;
-        r.m.body = sms_body(dice, o.max_body);
-        r.deleted = j % 4 == 1 || (o.threads > 2 && r.m.thread_id == 2);
-        if (j == 5) r.m.date_ms.reset(), r.deleted = true;  // a draft without a date
-        if (j == 9) r.m.body.clear(), r.deleted = true;
-        rows.push_back(std::move(r));
+    for (int index = 0; index < total; ++index) {
+        SmsRow row;
+        row.id = index + 1;
+        row.message.thread_id = 1 + dice.below(static_cast<uint32_t>(options.threads));
+        row.message.address = addresses[static_cast<size_t>(row.message.thread_id - 1)];
+        row.message.date_ms = base + int64_t{index} * 517000 + dice.below(60000);
+        row.message.type = dice.below(3) == 0 ? 2 : 1;
+        row.message.body = sms_body(dice, options.max_body);
+        row.deleted = index % 4 == 1 || (options.threads > 2 && row.message.thread_id == 2);
+        if (index == 5) row.message.date_ms.reset(), row.deleted = true;  // a draft without a date
+        if (index == 9) row.message.body.clear(), row.deleted = true;
+        rows.push_back(std::move(row));
     }
     // A tail of live messages filling more than a page (see make_data_rows).
     size_t tail_bytes = 0;
-    for (int j = total; tail_bytes < o.page_size * 3 / 2; ++j) {
-        SmsRow r;
-        r.id = j + 1;
-        r.m.thread_id = 1;
-        r.m.address = addresses[0];
-        r.m.date_ms = base + int64_t{j} * 517000;
-        r.m.type = 1;
-        r.m.body = sms_body(dice, o.max_body);
-        tail_bytes += 60 + r.m.address.size() + r.m.body.size();
-        rows.push_back(std::move(r));
+    for (int index = total; tail_bytes < options.page_size * 3 / 2; ++index) {
+        SmsRow row;
+        row.id = index + 1;
+        row.message.thread_id = 1;
+        row.message.address = addresses[0];
+        row.message.date_ms = base + int64_t{index} * 517000;
+        row.message.type = 1;
+        row.message.body = sms_body(dice, options.max_body);
+        tail_bytes += 60 + row.message.address.size() + row.message.body.size();
+        rows.push_back(std::move(row));
     }
     return rows;
 }
 
-bool insert_sms(SampleDb& db, const SmsRow& r, bool kitkat) {
-    const bool received = r.m.type == 1;
+bool insert_sms(SampleDb& db, const SmsRow& row, bool kitkat) {
+    const bool received = row.message.type == 1;
     std::string sql =
         "INSERT INTO sms (_id, thread_id, address, person, date, date_sent, protocol, read, status, type, "
         "reply_path_present, body, service_center, seen";
     sql += kitkat ? ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)"
                   : ", sub_id, creator) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-    std::vector<SqlValue> p = {
-        sql_int(r.id), sql_int(r.m.thread_id), sql_text(r.m.address), sql_null(), sql_opt(r.m.date_ms),
-        received && r.m.date_ms ? sql_int(*r.m.date_ms - 4000) : sql_int(0), received ? sql_int(0) : sql_null(),
-        sql_int(1), sql_int(-1), sql_int(r.m.type), received ? sql_int(0) : sql_null(), sql_text(r.m.body),
+    std::vector<SqlValue> params = {
+        sql_int(row.id), sql_int(row.message.thread_id), sql_text(row.message.address), sql_null(), sql_opt(row.message.date_ms),
+        received && row.message.date_ms ? sql_int(*row.message.date_ms - 4000) : sql_int(0), received ? sql_int(0) : sql_null(),
+        sql_int(1), sql_int(-1), sql_int(row.message.type), received ? sql_int(0) : sql_null(), sql_text(row.message.body),
         received ? sql_text("+491760000100") : sql_null(), sql_int(1)};
     if (!kitkat) {
-        p.push_back(sql_int(1));
-        p.push_back(received ? sql_null() : sql_text("com.google.android.apps.messaging"));
+        params.push_back(sql_int(1));
+        params.push_back(received ? sql_null() : sql_text("com.google.android.apps.messaging"));
     }
-    return db.run(sql, p);
+    return db.run(sql, params);
 }
 
-bool write_messages(SampleDb& db, const Options& o, Dice& dice, Sample& s, std::string& error) {
-    const bool kitkat = o.variant == Variant::KitKat;
-    const bool wal = o.variant == Variant::Wal;
+bool write_messages(SampleDb& db, const Options& options, Dice& dice, Sample& sample, std::string& error) {
+    const bool kitkat = options.variant == Variant::KitKat;
+    const bool wal = options.variant == Variant::Wal;
     if (!db.exec(messages_schema(kitkat)) || !db.exec("BEGIN")) return error = db.error(), false;
 
     // Thread addresses: the first phone number of some contacts (so that the
     // threads get names), others unknown, one short code.
     std::vector<std::string> addresses;
-    for (int t = 1; t <= o.threads; ++t) {
-        std::string a;
-        for (const ContactValue& v : s.live_values)
-            if (v.mimetype_id == kPhone && v.raw_contact_id == 2 * t) { a = v.data1; break; }
-        if (a.empty()) a = t % 7 == 3 ? "72" + std::to_string(t) : "+4916" + dice.digits(8);
-        addresses.push_back(a);
-        if (!db.run("INSERT INTO canonical_addresses (_id, address) VALUES (?,?)", {sql_int(t), sql_text(a)}) ||
-            !db.run("INSERT INTO threads (_id, recipient_ids) VALUES (?,?)", {sql_int(t), sql_text(std::to_string(t))}))
+    for (int thread = 1; thread <= options.threads; ++thread) {
+        std::string address;
+        for (const ContactValue& value : sample.live_values)
+            if (value.mimetype_id == kPhone && value.raw_contact_id == 2 * thread) { address = value.data1; break; }
+        if (address.empty()) address = thread % 7 == 3 ? "72" + std::to_string(thread) : "+4916" + dice.digits(8);
+        addresses.push_back(address);
+        if (!db.run("INSERT INTO canonical_addresses (_id, address) VALUES (?,?)",
+                    {sql_int(thread), sql_text(address)}) ||
+            !db.run("INSERT INTO threads (_id, recipient_ids) VALUES (?,?)",
+                    {sql_int(thread), sql_text(std::to_string(thread))}))
             return error = db.error(), false;
     }
-    std::vector<SmsRow> rows = make_sms_rows(o, dice, addresses);
-    for (const SmsRow& r : rows)
-        if (!insert_sms(db, r, kitkat)) return error = db.error(), false;
+    std::vector<SmsRow> rows = make_sms_rows(options, dice, addresses);
+    for (const SmsRow& row : rows)
+        if (!insert_sms(db, row, kitkat)) return error = db.error(), false;
     if (!db.exec("COMMIT") || !db.exec("BEGIN")) return error = db.error(), false;
-    for (const SmsRow& r : rows)
-        if (r.deleted && !db.run("DELETE FROM sms WHERE _id=?", {sql_int(r.id)})) return error = db.error(), false;
-    if (o.threads > 2 && !db.exec("DELETE FROM threads WHERE _id=2")) return error = db.error(), false;
+    for (const SmsRow& row : rows)
+        if (row.deleted && !db.run("DELETE FROM sms WHERE _id=?", {sql_int(row.id)})) return error = db.error(), false;
+    if (options.threads > 2 && !db.exec("DELETE FROM threads WHERE _id=2")) return error = db.error(), false;
     if (!db.exec("COMMIT")) return error = db.error(), false;
 
     if (wal) {
@@ -359,28 +372,28 @@ bool write_messages(SampleDb& db, const Options& o, Dice& dice, Sample& s, std::
         // in the log only: two new messages, and deletions that the main file
         // does not know of.
         if (!db.exec("PRAGMA wal_checkpoint(TRUNCATE)") || !db.exec("BEGIN")) return error = db.error(), false;
-        for (SmsRow& r : rows)
-            if (!r.deleted && r.id % 9 == 4) {
-                r.deleted = r.deleted_in_log = true;
-                if (!db.run("DELETE FROM sms WHERE _id=?", {sql_int(r.id)})) return error = db.error(), false;
+        for (SmsRow& row : rows)
+            if (!row.deleted && row.id % 9 == 4) {
+                row.deleted = row.deleted_in_log = true;
+                if (!db.run("DELETE FROM sms WHERE _id=?", {sql_int(row.id)})) return error = db.error(), false;
             }
-        for (int k = 0; k < 2; ++k) {
-            SmsRow r;
-            r.id = static_cast<int64_t>(rows.size()) + 1;
-            r.m.thread_id = 1;
-            r.m.address = addresses[0];
-            r.m.date_ms = 1800000000000 + k * 60000;
-            r.m.type = 1;
-            r.m.body = "Only in the log " + std::to_string(k);
-            if (!insert_sms(db, r, kitkat)) return error = db.error(), false;
-            rows.push_back(std::move(r));
+        for (int extra = 0; extra < 2; ++extra) {
+            SmsRow row;
+            row.id = static_cast<int64_t>(rows.size()) + 1;
+            row.message.thread_id = 1;
+            row.message.address = addresses[0];
+            row.message.date_ms = 1800000000000 + extra * 60000;
+            row.message.type = 1;
+            row.message.body = "Only in the log " + std::to_string(extra);
+            if (!insert_sms(db, row, kitkat)) return error = db.error(), false;
+            rows.push_back(std::move(row));
         }
         if (!db.exec("COMMIT")) return error = db.error(), false;
     }
-    for (const SmsRow& r : rows) {
-        if (!r.deleted) s.live_messages.push_back(r.m);
-        else if (!r.deleted_in_log && rebuildable(r.m)) s.deleted_messages.push_back(r.m);
-        else s.lost_messages.push_back(r.m);
+    for (const SmsRow& row : rows) {
+        if (!row.deleted) sample.live_messages.push_back(row.message);
+        else if (!row.deleted_in_log && rebuildable(row.message)) sample.deleted_messages.push_back(row.message);
+        else sample.lost_messages.push_back(row.message);
     }
     return true;
 }
@@ -391,10 +404,10 @@ using Writer = bool (*)(SampleDb&, const Options&, Dice&, Sample&, std::string&)
 // companions into `outdir` while the connection is still open: closing the
 // last connection would checkpoint a "-wal" into the file and delete it.
 bool build_and_place(const fs::path& side, const fs::path& outdir, const std::string& name, Writer write,
-                     const Options& o, Dice& dice, Sample& s, std::string& error) {
+                     const Options& options, Dice& dice, Sample& sample, std::string& error) {
     SampleDb db;
     const std::string built = (side / name).string();
-    if (!prepare_db(db, built, o, error) || !write(db, o, dice, s, error)) return false;
+    if (!prepare_db(db, built, options, error) || !write(db, options, dice, sample, error)) return false;
     std::error_code ec;
     for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
         fs::path target = outdir / (name + suffix);
@@ -418,15 +431,15 @@ std::optional<Sample> make_sample_phone(const std::string& outdir, const Options
         error = "cannot create " + side.string();
         return std::nullopt;
     }
-    Sample s;
+    Sample sample;
     Dice dice(options.seed);
-    bool ok = build_and_place(side, outdir, "contacts2.db", write_contacts, options, dice, s, error) &&
-              build_and_place(side, outdir, "mmssms.db", write_messages, options, dice, s, error);
+    bool ok = build_and_place(side, outdir, "contacts2.db", write_contacts, options, dice, sample, error) &&
+              build_and_place(side, outdir, "mmssms.db", write_messages, options, dice, sample, error);
     fs::remove_all(side, ec);
     if (!ok) return std::nullopt;
-    s.contacts_path = (fs::path(outdir) / "contacts2.db").string();
-    s.messages_path = (fs::path(outdir) / "mmssms.db").string();
-    return s;
+    sample.contacts_path = (fs::path(outdir) / "contacts2.db").string();
+    sample.messages_path = (fs::path(outdir) / "mmssms.db").string();
+    return sample;
 }
 
 bool parse_variant(const std::string& text, Variant& out) {
@@ -436,8 +449,8 @@ bool parse_variant(const std::string& text, Variant& out) {
     return false;
 }
 
-const char* variant_name(Variant v) {
-    switch (v) {
+const char* variant_name(Variant variant) {
+    switch (variant) {
         case Variant::Journal: return "journal";
         case Variant::Wal: return "wal";
         case Variant::KitKat: return "kitkat";

@@ -20,7 +20,7 @@ enum class Variant {
 };
 
 bool parse_variant(const std::string& text, Variant& out);
-const char* variant_name(Variant v);
+const char* variant_name(Variant variant);
 
 struct Options {
     Variant variant = Variant::Journal;

@@ -1,0 +1,25 @@
+#pragma once
+// Contacts reader: turns the pulled contacts2.db (work copy with its "-wal"
+// beside it, and the plain backup copy) into contact records, live rows first,
+// then rows rebuilt from free space.
+#include <string>
+
+#include "platform/message_sink.h"
+#include "records/model/record_model.h"
+
+namespace quen::records {
+
+// Reads both copies into `contacts_out`: library contacts under
+// -raw_contact_id (deleted when only the backup copy has them), then contacts
+// rebuilt from the free space of each copy under +raw_contact_id. Posts
+// WM_LOAD_PROGRESS with steps 1 to 4 to `window` (which may be null). Leaves
+// the backup copy's mimetypes in the mimetype id table.
+void read_contacts(const std::string& work_path, const std::string& backup_path, ContactMap& contacts_out,
+                   MessageSink* window);
+
+// The live rows of one file into `map`, under the plain raw_contact_id; new
+// records get `deleted`. Refills the mimetype id table from the file when the
+// file has a mimetypes table.
+void read_contacts_file(ContactMap& map, const std::string& path, bool deleted);
+
+}  // namespace quen::records

@@ -1,0 +1,163 @@
+#pragma once
+// The SQLite database file format, as far as this program reads it raw: the
+// layout tables below are the one place where its offsets and sizes are
+// written down, and the readers beside them are the one place that decodes
+// them. Everything here works on bytes already in memory and never reads
+// outside the span it is given, so a hostile file can only make a read fail.
+//
+// Page geometry
+// -------------
+// The file is a sequence of pages of one size. Page n (numbered from 1) starts
+// at byte (n - 1) * page size. Offsets inside a page count from the page's
+// first byte. Every multi-byte number in the file is big-endian.
+//
+// Database header (the first 100 bytes of page 1)
+//   offset  size  field
+//   0       16    "SQLite format 3\0"
+//   16      2     page size: a power of two from 512 to 32768; 1 means 65536
+//   18      1     file format write version (1 rollback journal, 2 WAL)
+//   19      1     file format read version (1 rollback journal, 2 WAL)
+//   20      1     bytes reserved at the end of every page
+//   24      4     file change counter
+//   28      4     database size in pages
+//   32      4     first freelist trunk page (0: none)
+//   36      4     number of freelist pages
+//   40      4     schema cookie
+//   52      4     largest root page (auto-vacuum), else 0
+//   56      4     text encoding: 1 UTF-8, 2 UTF-16le, 3 UTF-16be
+//   64      4     incremental vacuum mode
+// Page 1's b-tree header follows the database header, at offset 100.
+//
+// B-tree page header (at the page's first byte; at 100 on page 1)
+//   offset  size  field
+//   0       1     page type: 2 index interior, 5 table interior,
+//                 10 index leaf, 13 table leaf
+//   1       2     offset of the first freeblock (0: none)
+//   3       2     number of cells
+//   5       2     start of the cell content area (0 means 65536)
+//   7       1     fragmented free bytes in the cell content area
+//   8       4     right-most child page (interior pages only)
+// The header is 8 bytes on leaf pages and 12 on interior pages. It is followed
+// by the cell pointer array: one 2-byte offset per cell, in key order. Cells
+// are packed from the end of the page towards the pointer array; the bytes in
+// between are the unallocated gap.
+//
+// Cell layouts
+//   table leaf (13)      varint payload length, varint rowid, payload,
+//                        [4-byte first overflow page when the payload spills]
+//   table interior (5)   4-byte left child page, varint rowid (the key)
+//   index leaf (10)      varint payload length, payload, [4-byte overflow page]
+//   index interior (2)   4-byte left child page, varint payload length,
+//                        payload, [4-byte overflow page]
+//
+// Freeblocks: a freed stretch of the cell content area, chained from the page
+// header's first-freeblock field in ascending offset order.
+//   offset  size  field
+//   0       2     offset of the next freeblock (0: last)
+//   2       2     size of this freeblock in bytes, this header included
+// The rest of a freeblock is whatever the freed cell left there: SQLite does
+// not wipe it (unless secure_delete is on).
+//
+// Record format (the payload of a table cell)
+//   varint            header length in bytes, this varint included
+//   varint per column serial type, in column order
+//   the column values, in column order, each as long as its serial type says:
+//     serial type   meaning                          bytes of data
+//     0             NULL                             0
+//     1 2 3 4       big-endian signed integer        1 2 3 4
+//     5             big-endian signed integer        6
+//     6             big-endian signed integer        8
+//     7             IEEE 754 double, big-endian      8
+//     8 / 9         the integer constants 0 / 1      0
+//     10 11         reserved for internal use        0
+//     N >= 12 even  blob                             (N - 12) / 2
+//     N >= 13 odd   text in the database encoding    (N - 13) / 2
+//
+// Varints: 1 to 9 bytes, big-endian groups of 7 bits; the high bit of each of
+// the first eight bytes says whether another byte follows, and a ninth byte
+// contributes all of its 8 bits.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace quen::records::sqlite {
+
+// --- database header ---
+constexpr size_t kDatabaseHeaderBytes = 100;
+constexpr size_t kPageSizeOffset = 16;
+constexpr uint32_t kSmallestPageSize = 512;
+// The page size field's value for 65536-byte pages, which do not fit its 16 bits.
+constexpr uint32_t kPageSizeField64K = 1;
+
+// --- b-tree page header ---
+constexpr size_t kPageTypeOffset = 0;
+constexpr size_t kFirstFreeblockOffset = 1;
+constexpr size_t kCellCountOffset = 3;
+constexpr size_t kCellContentStartOffset = 5;
+constexpr size_t kFragmentedBytesOffset = 7;
+constexpr size_t kRightChildOffset = 8;
+constexpr size_t kLeafHeaderBytes = 8;
+constexpr size_t kInteriorHeaderBytes = 12;
+constexpr size_t kCellPointerBytes = 2;
+
+constexpr uint8_t kIndexInteriorPage = 2;
+constexpr uint8_t kTableInteriorPage = 5;
+constexpr uint8_t kIndexLeafPage = 10;
+constexpr uint8_t kTableLeafPage = 13;
+
+// --- cells ---
+constexpr size_t kLeftChildBytes = 4;  // the page number that starts an interior cell
+
+// --- freeblocks ---
+constexpr size_t kFreeblockNextOffset = 0;
+constexpr size_t kFreeblockSizeOffset = 2;
+constexpr size_t kFreeblockHeaderBytes = 4;
+
+// --- records ---
+constexpr unsigned kMaxVarintBytes = 9;
+constexpr uint64_t kSerialTypeNull = 0;
+constexpr uint64_t kSerialTypeInt8 = 1;
+constexpr uint64_t kSerialTypeZero = 8;
+constexpr uint64_t kSerialTypeOne = 9;
+// Serial types 0 to 11 carry no variable-length bytes: NULL, numbers, constants.
+constexpr uint64_t kLastFixedSerialType = 11;
+constexpr uint64_t kFirstBlobSerialType = 12;
+constexpr uint64_t kFirstTextSerialType = 13;
+// The first serial type of a blob or text of at least one byte.
+constexpr uint64_t kFirstNonEmptyBlobOrText = 14;
+
+// Big-endian numbers at `offset` of `bytes`; false (and `out` untouched) when
+// the field does not lie wholly inside `bytes`.
+bool read_be16(std::span<const uint8_t> bytes, size_t offset, uint32_t& out);
+bool read_be32(std::span<const uint8_t> bytes, size_t offset, uint32_t& out);
+
+// Reads the varint that starts at `pos` into `value`; returns the number of
+// bytes it spans (1 to 9). Bytes at or beyond the end of `bytes` read as zero
+// bytes (which end a varint), so the varint never reads outside `bytes`.
+unsigned read_varint_slow(std::span<const uint8_t> bytes, size_t pos, uint64_t& value);
+inline unsigned read_varint(std::span<const uint8_t> bytes, size_t pos, uint64_t& value) {
+    // Most serial types are one byte and the free-space carver reads one per
+    // column at every byte position, so that case stays inline.
+    if (pos < bytes.size() && bytes[pos] < 0x80) {
+        value = bytes[pos];
+        return 1;
+    }
+    return read_varint_slow(bytes, pos, value);
+}
+
+// Bytes of data of serial types 0 to 11, from the table above.
+inline constexpr uint8_t kFixedSerialTypeLengths[kFirstBlobSerialType] = {0, 1, 2, 3, 4, 6, 8, 8, 0, 0, 0, 0};
+
+// Bytes of data that a column of serial type `type` occupies. Inline: the
+// free-space carver sums it for every column at every byte position.
+inline uint64_t serial_type_length(uint64_t type) {
+    if (type < kFirstBlobSerialType) return kFixedSerialTypeLengths[type];
+    return type % 2 == 0 ? (type - kFirstBlobSerialType) / 2 : (type - kFirstTextSerialType) / 2;
+}
+
+// The big-endian unsigned number formed by the bytes of a column of serial
+// type `type` at `pos` (its first 8 bytes at most); serial type 8 reads as 0
+// and 9 as 1. False when those bytes reach past the end of `bytes`.
+bool read_unsigned_field(std::span<const uint8_t> bytes, uint64_t pos, uint64_t type, uint64_t& value);
+
+}  // namespace quen::records::sqlite
