@@ -1,4 +1,4 @@
-// The devices and acquire commands, run as the user runs them.
+// The devices, acquire and phone commands, run as the user runs them.
 #include <stdlib.h>
 
 #include <gtest/gtest.h>
@@ -13,39 +13,27 @@
 
 #include <rapidjson/document.h>
 
+#include "phone/acquisition.h"
 #include "platform/process.h"
+#include "test_support/cli_run.h"
+#include "test_support/files.h"
+#include "test_support/sim_phone.h"
 
 namespace quen {
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kCli = QUEN_BINARY_DIR "/src/app/quenfora-cli";
-const std::string kSim = QUEN_BINARY_DIR "/tools/phone-sim/phone-sim";
-const std::string kMakeSamplePhone = QUEN_BINARY_DIR "/tools/make-sample-phone/make-sample-phone";
-const std::string kContactsDb = "/data/data/com.android.providers.contacts/databases/contacts2.db";
-const std::string kMessagesDb = "/data/data/com.android.providers.telephony/databases/mmssms.db";
+using test::kCliProgram;
+using test::kPhoneSimProgram;
+using test::write_file;
 
 class CliPhone : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = fs::temp_directory_path().string() + "/quen cli XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
-        phone_ = root_ / "phone";
-        temp_ = root_ / "tmp dir";
-        fs::create_directories(phone_);
-        fs::create_directories(temp_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-
     // Runs quenfora-cli with the simulator as helper; stdout only.
-    platform::CapturedRun cli(const std::vector<std::string>& args, const std::string& adb = kSim) {
-        std::vector<std::string> argv = {"/usr/bin/env", "TMPDIR=" + temp_.string(),
-                                         "QUEN_PHONE_SIM_DIR=" + phone_.string(),
-                                         "/bin/sh", "-c", "exec \"$@\" 2>/dev/null", "sh", kCli};
+    platform::CapturedRun cli(const std::vector<std::string>& args, const std::string& adb = kPhoneSimProgram) {
+        std::vector<std::string> argv = {"/usr/bin/env", "TMPDIR=" + phone_.temp(),
+                                         "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(),
+                                         "/bin/sh", "-c", "exec \"$@\" 2>/dev/null", "sh", kCliProgram};
         if (!adb.empty()) {
             argv.push_back("--adb");
             argv.push_back(adb);
@@ -53,26 +41,19 @@ protected:
         argv.insert(argv.end(), args.begin(), args.end());
         return platform::run_captured(argv, std::chrono::seconds(60));
     }
-    void write(const fs::path& p, const std::string& text) {
-        fs::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << text;
-    }
-    void put(const std::string& remote, const std::string& content) { write(phone_ / ("files" + remote), content); }
 
     // A rooted phone holding the sample databases.
     void sample_phone() {
-        const fs::path made = root_ / "made";
-        const auto r = platform::run_captured({kMakeSamplePhone, made.string()}, std::chrono::seconds(60));
+        const fs::path made = fs::path(phone_.scratch_dir()) / "made";
+        const auto r = platform::run_captured({test::kMakeSamplePhoneProgram, made.string()}, std::chrono::seconds(60));
         ASSERT_EQ(r.exit_code, 0) << r.output;
-        write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
-        write(phone_ / "root", "");
-        fs::create_directories((phone_ / ("files" + kContactsDb)).parent_path());
-        fs::create_directories((phone_ / ("files" + kMessagesDb)).parent_path());
-        fs::copy_file(made / "contacts2.db", phone_ / ("files" + kContactsDb));
-        fs::copy_file(made / "mmssms.db", phone_ / ("files" + kMessagesDb));
+        phone_.ready();
+        phone_.rooted();
+        phone_.put(phone::kRemoteDatabaseFiles[0], test::read_file(made / "contacts2.db"));
+        phone_.put(phone::kRemoteDatabaseFiles[3], test::read_file(made / "mmssms.db"));
     }
 
-    fs::path root_, phone_, temp_;
+    test::SimPhone phone_;
 };
 
 bool deleted_first(const rapidjson::Value& list) {
@@ -86,9 +67,9 @@ bool deleted_first(const rapidjson::Value& list) {
 
 TEST_F(CliPhone, DevicesPrintsTheStateTheListingImplies) {
     EXPECT_EQ(cli({"devices"}).output, "NoDevice\n");
-    write(phone_ / "listing", "List of devices attached\r\nA1\tunauthorized\r\nB2\tdevice\r\n\r\n");
+    phone_.listing("List of devices attached\r\nA1\tunauthorized\r\nB2\tdevice\r\n\r\n");
     EXPECT_EQ(cli({"devices"}).output, "NotAuthorized\n");
-    write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
+    phone_.ready();
     const auto r = cli({"devices"});
     EXPECT_EQ(r.output, "Ready\n");
     EXPECT_EQ(r.exit_code, 0);
@@ -96,16 +77,16 @@ TEST_F(CliPhone, DevicesPrintsTheStateTheListingImplies) {
 }
 
 TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
-    write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
-    write(phone_ / "root", "");
-    put("/data/data/com.android.providers.contacts/databases/contacts2.db", "0123456789");
-    put("/data/data/com.android.providers.contacts/databases/contacts2.db-wal", "wal");
-    put("/data/data/com.android.providers.telephony/databases/mmssms.db", "12345");
+    phone_.ready();
+    phone_.rooted();
+    phone_.put(phone::kRemoteDatabaseFiles[0], "0123456789");
+    phone_.put(phone::kRemoteDatabaseFiles[2], "wal");
+    phone_.put(phone::kRemoteDatabaseFiles[3], "12345");
     // Left from an earlier run: must not survive beside the fresh copy.
-    write(temp_ / "quenfora-recovery-for-android" / "mmssms.db-wal", "stale log");
+    write_file(phone_.temp() + "quenfora-recovery-for-android/mmssms.db-wal", "stale log");
 
     const auto r = cli({"acquire"});
-    const std::string t = temp_.string() + "/";
+    const std::string t = phone_.temp();
     const std::string want = "Ready\n" +
                              t + "Quenfora/contacts2.db\t10\n" +
                              t + "Quenfora/bak/contacts2.db\t10\n" +
@@ -119,8 +100,7 @@ TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
     EXPECT_EQ(r.exit_code, 0);
 
     // Without root the phone is still Ready and nothing lands.
-    fs::remove(phone_ / "root");
-    fs::remove(phone_ / "readable");
+    phone_.unrooted();
     const auto r2 = cli({"acquire"});
     std::istringstream lines(r2.output);
     std::string line;
@@ -133,7 +113,7 @@ TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
 
 TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {
     sample_phone();
-    const fs::path out = root_ / "out dir";
+    const fs::path out = fs::path(phone_.scratch_dir()) / "out dir";
     fs::create_directories(out);
     const auto r = cli({"phone", "--out", out.string()});
     EXPECT_EQ(r.exit_code, 0) << r.output;
@@ -156,9 +136,9 @@ TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {
     for (const auto& page : printed) EXPECT_GT(fs::file_size(page), 0u) << page;
 
     // Once the pages are written the pulled databases are gone from the temporary folder.
-    EXPECT_FALSE(fs::exists(temp_ / "Quenfora" / "contacts2.db"));
-    EXPECT_FALSE(fs::exists(temp_ / "Quenfora" / "bak" / "contacts2.db"));
-    EXPECT_FALSE(fs::exists(temp_ / "quenfora-recovery-for-android" / "mmssms.db"));
+    EXPECT_FALSE(fs::exists(phone_.temp() + "Quenfora/contacts2.db"));
+    EXPECT_FALSE(fs::exists(phone_.temp() + "Quenfora/bak/contacts2.db"));
+    EXPECT_FALSE(fs::exists(phone_.temp() + "quenfora-recovery-for-android/mmssms.db"));
 }
 
 TEST_F(CliPhone, PhoneJsonListsRecordsDeletedFirst) {
@@ -179,30 +159,31 @@ TEST_F(CliPhone, PhoneWithoutAReadyPhoneFails) {
     auto r = cli({"--quiet", "phone", "--json"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "{\"state\":\"NoDevice\",\"contacts\":[],\"threads\":[]}\n");
-    write(phone_ / "listing", "List of devices attached\nA1\toffline\n\n");
+    phone_.listing("List of devices attached\nA1\toffline\n\n");
     r = cli({"phone"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "NotAuthorized\n");
 
     // Without root the phone is Ready and the sequence completes, empty.
-    write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
+    phone_.ready();
     r = cli({"--quiet", "phone", "--json"});
     EXPECT_EQ(r.exit_code, 0);
     EXPECT_EQ(r.output, "{\"state\":\"Ready\",\"contacts\":[],\"threads\":[]}\n");
 }
 
 TEST_F(CliPhone, InterruptKillsTheHelperAndExitsWith130) {
-    write(phone_ / "listing", "List of devices attached\nemulator-5554\tdevice\n\n");
-    write(phone_ / "delay-devices", "30000");
-    const std::string pidfile = (phone_ / "pid-devices").string();
+    phone_.ready();
+    phone_.set("delay-devices", "30000");
+    const std::string pidfile = phone_.phone_dir() + "/pid-devices";
     // Start the command, wait until the helper lists devices, then Ctrl-C.
     const std::string script =
         "\"$@\" >/dev/null 2>&1 & p=$!; i=0; "
         "while [ ! -s \"$PIDFILE\" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
         "kill -INT $p; wait $p; echo \"rc=$?\"";
-    const auto r = platform::run_captured({"/usr/bin/env", "TMPDIR=" + temp_.string(), "QUEN_PHONE_SIM_DIR=" + phone_.string(),
-                                 "PIDFILE=" + pidfile, "/bin/sh", "-c", script, "sh", kCli, "--adb", kSim, "phone"},
-                                std::chrono::seconds(60));
+    const auto r = platform::run_captured({"/usr/bin/env", "TMPDIR=" + phone_.temp(), "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(),
+                                           "PIDFILE=" + pidfile, "/bin/sh", "-c", script, "sh", kCliProgram, "--adb",
+                                           kPhoneSimProgram, "phone"},
+                                          std::chrono::seconds(60));
     EXPECT_EQ(r.output, "rc=130\n");
     std::ifstream in(pidfile);
     long helper = 0;
@@ -230,7 +211,7 @@ TEST_F(CliPhone, RealAdbClientWithoutPhoneSaysNoDevice) {
     if (::access(adb.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << adb;
     const auto r = cli({"devices"}, adb);
     // Stop the server it started, whatever the outcome.
-    platform::run_captured({"/usr/bin/env", "TMPDIR=" + temp_.string(), adb, "kill-server"}, std::chrono::seconds(10));
+    platform::run_captured({"/usr/bin/env", "TMPDIR=" + phone_.temp(), adb, "kill-server"}, std::chrono::seconds(10));
     EXPECT_FALSE(r.killed);
     if (r.output == "Ready\n" || r.output == "NotAuthorized\n")
         GTEST_SKIP() << "a phone is attached to this machine: " << r.output;

@@ -20,15 +20,13 @@
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kCli = QUEN_BINARY_DIR "/src/app/quenfora-cli";
-const std::string kSample = QUEN_BINARY_DIR "/tools/make-sample-phone/make-sample-phone";
-
-using quen::test_support::read_file;
-using quen::test_support::shell_quote;
+using quen::test::kCliProgram;
+using quen::test::read_file;
+using quen::test::shell_quote;
 
 // Runs a shell command line; stdout and the exit code.
 std::pair<std::string, int> run(const std::string& cmd) {
-    return quen::test_support::run_command(cmd + " 2>/dev/null");
+    return quen::test::run_command(cmd + " 2>/dev/null");
 }
 
 std::vector<std::string> items(const std::string& list) {
@@ -66,11 +64,9 @@ std::string str(const rapidjson::Value& v, const char* key) {
 class CliRead : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() / ("quen_cli_read_" + std::string(GetParam()) + "_" +
-                                             std::to_string(::getpid()));
-        fs::remove_all(root_);
+        root_ = dir_.path();
         fs::create_directories(root_ / "backup");
-        const auto [out, rc] = run(shell_quote(kSample) + " --variant " + GetParam() + " " + shell_quote((root_ / "work").string()));
+        const auto [out, rc] = run(shell_quote(quen::test::kMakeSamplePhoneProgram) + " --variant " + GetParam() + " " + shell_quote((root_ / "work").string()));
         ASSERT_EQ(rc, 0) << out;
         // The backup copies are plain copies of the database files alone.
         for (const char* name : {"contacts2.db", "mmssms.db"})
@@ -80,7 +76,6 @@ protected:
         ASSERT_FALSE(expected.Parse(text.c_str()).HasParseError());
         expected_.CopyFrom(expected, expected_.GetAllocator());
     }
-    void TearDown() override { fs::remove_all(root_); }
 
     std::string args() const {
         return " read --contacts " + shell_quote((root_ / "work/contacts2.db").string()) + " --contacts-backup " +
@@ -89,6 +84,7 @@ protected:
                shell_quote((root_ / "backup/mmssms.db").string());
     }
 
+    quen::test::TempDir dir_{"quen-cli-read"};
     fs::path root_;
     rapidjson::Document expected_;
 };
@@ -101,7 +97,7 @@ TEST_P(CliRead, JsonHasEveryLiveAndRecoverableDeletedRowOnce) {
             before[e.path()] = read_file(e.path());
     ASSERT_GE(before.size(), 2u);
 
-    const auto [out, rc] = run(shell_quote(kCli) + " --quiet" + args() + " --json");
+    const auto [out, rc] = run(shell_quote(kCliProgram) + " --quiet" + args() + " --json");
     ASSERT_EQ(rc, 0);
     rapidjson::Document doc;
     ASSERT_FALSE(doc.Parse(out.c_str()).HasParseError()) << out.substr(0, 200);
@@ -192,8 +188,8 @@ TEST_P(CliRead, JsonHasEveryLiveAndRecoverableDeletedRowOnce) {
 
 TEST_P(CliRead, TextListsCountsThenOneLinePerRecord) {
     if (std::string(GetParam()) != "journal") GTEST_SKIP() << "the layout does not change the listing";
-    const auto [json, rc1] = run(shell_quote(kCli) + " --quiet" + args() + " --json");
-    const auto [text, rc2] = run(shell_quote(kCli) + " --quiet" + args());
+    const auto [json, rc1] = run(shell_quote(kCliProgram) + " --quiet" + args() + " --json");
+    const auto [text, rc2] = run(shell_quote(kCliProgram) + " --quiet" + args());
     ASSERT_EQ(rc1, 0);
     ASSERT_EQ(rc2, 0);
     rapidjson::Document doc;
@@ -221,13 +217,13 @@ TEST_P(CliRead, TextListsCountsThenOneLinePerRecord) {
 INSTANTIATE_TEST_SUITE_P(Variants, CliRead, ::testing::Values("journal", "wal", "kitkat"));
 
 TEST(CliReadUsage, NoFilesGivesEmptyListsAndMissingFileIsUsageError) {
-    const auto [out, rc] = run(shell_quote(kCli) + " --quiet read --json");
+    const auto [out, rc] = run(shell_quote(kCliProgram) + " --quiet read --json");
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(out, "{\"contacts\":[],\"threads\":[]}\n");
-    const auto [text, rc2] = run(shell_quote(kCli) + " --quiet read");
+    const auto [text, rc2] = run(shell_quote(kCliProgram) + " --quiet read");
     EXPECT_EQ(rc2, 0);
     EXPECT_EQ(text, "Contacts: 0 (0 deleted)\nThreads: 0 (0 deleted)\nMessages: 0 (0 deleted)\n");
-    EXPECT_EQ(run(shell_quote(kCli) + " read --messages /nonexistent/mmssms.db").second, 2);
+    EXPECT_EQ(run(shell_quote(kCliProgram) + " read --messages /nonexistent/mmssms.db").second, 2);
 }
 
 }  // namespace

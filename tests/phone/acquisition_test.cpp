@@ -8,13 +8,15 @@
 #include <vector>
 
 #include "platform/paths.h"
-#include "sim_phone.h"
+#include "test_support/sim_phone.h"
 
 namespace quen::phone {
 namespace {
 
 using namespace std::chrono_literals;
+using test::read_file;
 using test::SimPhone;
+using test::write_file;
 using Calls = std::vector<std::vector<std::string>>;
 namespace fs = std::filesystem;
 
@@ -48,9 +50,9 @@ TEST(Acquisition, RootedPhoneSixFilesAndTwoBackupsLandUnderAPathWithBlanks) {
 
     const auto locals = phone::local_database_targets(work);
     for (std::size_t i = 0; i < locals.size(); ++i)
-        EXPECT_EQ(SimPhone::read(locals[i]), std::string("content of ") + phone::kRemoteDatabaseFiles[i]) << locals[i];
-    EXPECT_EQ(SimPhone::read(work.contacts_backup), SimPhone::read(work.contacts_db));
-    EXPECT_EQ(SimPhone::read(work.messages_backup), SimPhone::read(work.messages_db));
+        EXPECT_EQ(read_file(locals[i]), std::string("content of ") + phone::kRemoteDatabaseFiles[i]) << locals[i];
+    EXPECT_EQ(read_file(work.contacts_backup), read_file(work.contacts_db));
+    EXPECT_EQ(read_file(work.messages_backup), read_file(work.messages_db));
     // The backup copy is made without the database's companions.
     EXPECT_FALSE(fs::exists(work.contacts_backup + "-wal"));
     EXPECT_FALSE(fs::exists(work.messages_backup + "-shm"));
@@ -96,7 +98,7 @@ TEST(Acquisition, StaleWorkFilesAndTheirLogsAreRemovedBeforeAFreshPull) {
 
     // An earlier run (another phone) left every file behind.
     phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
-    for (const auto& path : work.database_paths()) SimPhone::write(path, "old " + path);
+    for (const auto& path : work.database_paths()) write_file(path, "old " + path);
 
     // A second start finds the folders present and clears the old files,
     // logs included, so SQLite cannot apply an old log to the new copy.
@@ -105,13 +107,13 @@ TEST(Acquisition, StaleWorkFilesAndTheirLogsAreRemovedBeforeAFreshPull) {
     EXPECT_TRUE(fs::is_directory(work.picture_folder));
 
     EXPECT_EQ(phone::run_acquisition(phone.helper(), work), phone::DeviceState::Ready);
-    EXPECT_EQ(SimPhone::read(work.contacts_db), "new contacts");
-    EXPECT_EQ(SimPhone::read(work.messages_backup), "new messages");
+    EXPECT_EQ(read_file(work.contacts_db), "new contacts");
+    EXPECT_EQ(read_file(work.messages_backup), "new messages");
     for (const auto* path : {&work.contacts_shm, &work.contacts_wal, &work.messages_shm, &work.messages_wal})
         EXPECT_FALSE(fs::exists(*path)) << *path;
 
     // Closing (or going back) deletes the database files and the logs again.
-    SimPhone::write(work.contacts_wal, "log");
+    write_file(work.contacts_wal, "log");
     phone::delete_work_files(work);
     for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
     EXPECT_TRUE(fs::is_directory(work.contacts_backup_folder));
@@ -140,7 +142,7 @@ TEST(Acquisition, WorkFolderLayout) {
 TEST(Acquisition, PictureFolderIsRemovedWithItsContent) {
     SimPhone phone;
     const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
-    SimPhone::write(work.picture_folder + "3-2048.jpg", "jpeg");
+    write_file(work.picture_folder + "3-2048.jpg", "jpeg");
     fs::create_directories(work.picture_folder + "sub");
     phone::remove_picture_folder(work);
     EXPECT_FALSE(fs::exists(work.picture_folder));
@@ -201,7 +203,7 @@ TEST(AdbRunner, HelperBesideTheProgramIsPreferredToAdbOnPath) {
     const std::string beside = platform::program_folder() + "/" + phone::kAdbHelperFileName;
     fs::remove(beside);
     EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{}), "adb");
-    fs::create_symlink(test::kPhoneSim, beside);
+    fs::create_symlink(test::kPhoneSimProgram, beside);
     EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{}), beside);
     EXPECT_EQ(phone::adb_devices_state(phone::AdbHelper{}), phone::DeviceState::Ready);
     EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{"/opt/my adb"}), "/opt/my adb");  // --adb wins

@@ -12,6 +12,8 @@
 #include <string>
 #include <thread>
 
+#include "test_support/files.h"
+
 namespace quen::platform {
 namespace {
 
@@ -124,8 +126,7 @@ TEST(ProcessRunner, KillRunningProgramsEndsTheWaitsInProgress) {
 }
 
 TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
-    const auto dir = std::filesystem::temp_directory_path() / ("quen-detached-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir dir("quen-detached");
     const std::string pidfile = (dir / "pid").string();
 
     const auto t0 = std::chrono::steady_clock::now();
@@ -141,7 +142,6 @@ TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
     const std::string marker = (dir / "ran").string();
     EXPECT_TRUE(platform::run_detached({"/bin/sh", "-c", "echo hi; touch \"$0\"", marker}));
     EXPECT_TRUE(std::filesystem::exists(marker));
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/queue_sink.h"
-#include "update/local_http_server.h"
+#include "test_support/local_http_server.h"
 #include "update/update_test_support.h"
 #include "update/update_texts.h"
 #include "update/update_thread.h"

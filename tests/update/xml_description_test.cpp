@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <string>
 
+#include "update/update_test_support.h"
 #include "update/xml_description.h"
 
 namespace quen::update {
 namespace {
 
-const std::string kOurs = "Quenfora Corvalin for Android";
+using test::kOurs;
 
 struct Parsed {
     UpdateInfo info;

@@ -1,10 +1,9 @@
-#include "update/local_http_server.h"
+#include "test_support/local_http_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -14,33 +13,32 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr int kPollMs = 20;
 
-int open_listener(std::uint16_t* port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
+// A socket listening on 127.0.0.1 at a port the system picks; not valid on failure.
+platform::UniqueFd open_listener(std::uint16_t& port) {
+    platform::UniqueFd fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!fd.valid()) return fd;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     addr.sin_port = 0;
     socklen_t len = sizeof addr;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    *port = ntohs(addr.sin_port);
+    if (::bind(fd.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd.get(), 8) != 0 ||
+        ::getsockname(fd.get(), reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        return platform::UniqueFd();
+    port = ntohs(addr.sin_port);
     return fd;
 }
 
 bool wait_fd(int fd, short events) {
-    pollfd p{fd, events, 0};
-    return ::poll(&p, 1, kPollMs) > 0;
+    pollfd watched{fd, events, 0};
+    return ::poll(&watched, 1, kPollMs) > 0;
 }
 
 }  // namespace
 
 LocalHttpServer::LocalHttpServer(Reply reply, std::chrono::milliseconds lifetime) : reply_(std::move(reply)) {
-    listen_fd_ = open_listener(&port_);
-    if (listen_fd_ < 0) return;
+    listen_fd_ = open_listener(port_);
+    if (!listen_fd_.valid()) return;
     const auto deadline = Clock::now() + lifetime;
     thread_ = std::thread([this, deadline] { run(deadline); });
 }
@@ -48,7 +46,6 @@ LocalHttpServer::LocalHttpServer(Reply reply, std::chrono::milliseconds lifetime
 LocalHttpServer::~LocalHttpServer() {
     stop_ = true;
     if (thread_.joinable()) thread_.join();
-    if (listen_fd_ >= 0) ::close(listen_fd_);
 }
 
 std::string LocalHttpServer::url(const std::string& path) const {
@@ -62,8 +59,7 @@ std::string LocalHttpServer::first_request() const {
 
 std::uint16_t LocalHttpServer::closed_port() {
     std::uint16_t port = 0;
-    const int fd = open_listener(&port);
-    if (fd >= 0) ::close(fd);
+    open_listener(port);  // closed again at once
     return port;
 }
 
@@ -71,12 +67,11 @@ bool LocalHttpServer::stopping(Clock::time_point deadline) const { return stop_ 
 
 void LocalHttpServer::run(Clock::time_point deadline) {
     while (!stopping(deadline)) {
-        if (!wait_fd(listen_fd_, POLLIN)) continue;
-        const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;
+        if (!wait_fd(listen_fd_.get(), POLLIN)) continue;
+        const platform::UniqueFd connection(::accept4(listen_fd_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+        if (!connection.valid()) continue;
         ++connections_;
-        serve(fd, deadline);
-        ::close(fd);
+        serve(connection.get(), deadline);
     }
 }
 
@@ -85,13 +80,13 @@ bool LocalHttpServer::send_all(int fd, const std::string& data, Clock::time_poin
     while (done < data.size()) {
         if (stopping(deadline)) return false;
         if (!wait_fd(fd, POLLOUT)) continue;
-        const ssize_t n = ::send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0) {
+        const ssize_t sent = ::send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (sent < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
             return false;  // the client has gone
         }
-        done += static_cast<std::size_t>(n);
-        bytes_sent_ += static_cast<std::uint64_t>(n);
+        done += static_cast<std::size_t>(sent);
+        bytes_sent_ += static_cast<std::uint64_t>(sent);
     }
     return true;
 }
@@ -104,13 +99,13 @@ void LocalHttpServer::serve(int fd, Clock::time_point deadline) {
     char buf[4096];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 && !stopping(deadline)) {
         if (!wait_fd(fd, POLLIN)) continue;
-        const ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
-        if (n == 0) return;
-        if (n < 0) {
+        const ssize_t got = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+        if (got == 0) return;
+        if (got < 0) {
             if (errno == EAGAIN || errno == EINTR) continue;
             return;
         }
-        head.append(buf, static_cast<std::size_t>(n));
+        head.append(buf, static_cast<std::size_t>(got));
     }
     {
         std::lock_guard lk(mutex_);

@@ -1,5 +1,5 @@
 #pragma once
-// A tiny HTTP server for the update tests: listens on 127.0.0.1 at an
+// A tiny HTTP server for the update check tests: listens on 127.0.0.1 at an
 // ephemeral port, in a thread of its own, and answers every connection the
 // same way. It stops by itself after `lifetime`, or when destroyed.
 #include <atomic>
@@ -8,6 +8,8 @@
 #include <mutex>
 #include <string>
 #include <thread>
+
+#include "platform/unique_fd.h"
 
 namespace quen::test {
 
@@ -32,7 +34,7 @@ public:
     LocalHttpServer(const LocalHttpServer&) = delete;
     LocalHttpServer& operator=(const LocalHttpServer&) = delete;
 
-    bool ok() const { return listen_fd_ >= 0; }
+    bool ok() const { return listen_fd_.valid(); }
     std::uint16_t port() const { return port_; }
     std::string url(const std::string& path = "/win-update.xml") const;
 
@@ -50,7 +52,7 @@ private:
     bool send_all(int fd, const std::string& data, std::chrono::steady_clock::time_point deadline);
 
     Reply reply_;
-    int listen_fd_ = -1;
+    platform::UniqueFd listen_fd_;
     std::uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     std::atomic<std::uint64_t> bytes_sent_{0};
