@@ -10,30 +10,29 @@ int main(int argc, char** argv) {
     using namespace quen::cli;
     CLI::App app{"Quenfora Corvalin for Android: recovers contacts, messages and files from an Android phone and its card."};
     app.require_subcommand(1);
-    Globals g;
-    app.add_option("--adb", g.adb, "The adb helper to use (default: the one beside the program, else adb on PATH)");
-    app.add_flag("--quiet", g.quiet, "No progress output on stderr");
+    Globals globals;
+    app.add_option("--adb", globals.adb, "The adb helper to use (default: the one beside the program, else adb on PATH)");
+    app.add_flag("--quiet", globals.quiet, "No progress output on stderr");
 
     std::vector<Command> commands;
     // One line per command file (see commands.h).
-    commands.push_back(add_devices_command(app, g));
-    commands.push_back(add_acquire_command(app, g));
-    commands.push_back(add_read_command(app, g));
-    commands.push_back(add_phone_command(app, g));
-    commands.push_back(add_disks_command(app, g));
-    commands.push_back(add_carve_command(app, g));
-    commands.push_back(add_scan_command(app, g));
-    commands.push_back(add_update_check_command(app, g));
+    commands.push_back(add_devices_command(app, globals));
+    commands.push_back(add_acquire_command(app, globals));
+    commands.push_back(add_read_command(app, globals));
+    commands.push_back(add_phone_command(app, globals));
+    commands.push_back(add_disks_command(app, globals));
+    commands.push_back(add_carve_command(app, globals));
+    commands.push_back(add_scan_command(app, globals));
+    commands.push_back(add_update_check_command(app, globals));
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        int rc = app.exit(e);
-        return rc == 0 ? kExitDone : kExitUsage;
+        return app.exit(e) == 0 ? kExitDone : kExitUsage;
     }
     try {
-        for (auto& c : commands)
-            if (c.sub && c.sub->parsed()) return c.run();
+        for (auto& command : commands)
+            if (command.sub && command.sub->parsed()) return command.run();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "quenfora-cli: %s\n", e.what());
         return kExitFailed;

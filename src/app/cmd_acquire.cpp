@@ -10,16 +10,16 @@
 
 namespace quen::cli {
 
-Command add_acquire_command(CLI::App& app, const Globals& g) {
-    Command c;
-    c.sub = app.add_subcommand(
+Command add_acquire_command(CLI::App& app, const Globals& globals) {
+    Command command;
+    command.sub = app.add_subcommand(
         "acquire",
         "Prepare the work folder and run the acquisition (device listing; with a Ready phone the six pulls and "
         "the two backup copies). Prints the state, then each work file with its size or \"absent\"");
-    c.run = [&g]() {
+    command.run = [&globals]() {
         const HelperInterrupt interrupt;
         const phone::WorkFolder work = phone::prepare_work_folder();
-        const phone::DeviceState state = run_acquisition(phone::AdbHelper{g.adb}, work);
+        const phone::DeviceState state = run_acquisition(phone::AdbHelper{globals.adb}, work);
         std::printf("%s\n", phone::device_state_name(state));
         for (const std::string& path : work.database_paths()) {
             std::error_code ec;
@@ -29,7 +29,7 @@ Command add_acquire_command(CLI::App& app, const Globals& g) {
         }
         return static_cast<int>(kExitDone);
     };
-    return c;
+    return command;
 }
 
 }  // namespace quen::cli

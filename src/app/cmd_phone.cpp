@@ -35,48 +35,49 @@ const char* state_hint(phone::DeviceState state) {
     return "no phone found: attach it by USB with USB debugging switched on (or check --adb)";
 }
 
-void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const PhoneOptions& o, const exports::PhoneReports* pages) {
-    rapidjson::StringBuffer sb;
-    rapidjson::Writer<rapidjson::StringBuffer> w(sb);
-    w.StartObject();
-    w.Key("state");
-    w.String(device_state_name(state));
-    write_records_members(w, scan.contact_list, scan.thread_list);
-    if (!o.out.empty()) {
+void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const PhoneOptions& options,
+                const exports::PhoneReports* pages) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    writer.StartObject();
+    writer.Key("state");
+    writer.String(device_state_name(state));
+    write_records_members(writer, scan.contact_list, scan.thread_list);
+    if (!options.out.empty()) {
         // Pages written with --out; null when that kind had no record.
         for (const auto& [key, path] : {std::pair{"contacts_page", pages ? pages->contacts_page : std::string()},
                                         std::pair{"messages_page", pages ? pages->messages_page : std::string()}}) {
-            w.Key(key);
-            if (path.empty()) w.Null();
-            else write_text(w, path);
+            writer.Key(key);
+            if (path.empty()) writer.Null();
+            else write_text(writer, path);
         }
     }
-    w.EndObject();
-    std::printf("%s\n", sb.GetString());
+    writer.EndObject();
+    std::printf("%s\n", buffer.GetString());
 }
 
-int run_phone(const PhoneOptions& o, const Globals& g) {
+int run_phone(const PhoneOptions& options, const Globals& globals) {
     const HelperInterrupt interrupt;
     auto sink = std::make_shared<QueueSink>();
     sink->bind_receiver(std::this_thread::get_id());
     auto scan = std::make_shared<phone::PhoneScan>();
-    scan->window = sink;
-    scan->helper = phone::AdbHelper{g.adb};
+    scan->sink = sink;
+    scan->helper = phone::AdbHelper{globals.adb};
     scan->work = phone::prepare_work_folder();
 
-    ProgressLine progress(g.quiet);
+    ProgressLine progress(globals.quiet);
     progress.step("listing devices and pulling the databases");
     phone::PhoneScanDriver driver(scan);
     driver.start();
     // Every adb call is bounded and the readers end, so the job always ends.
     while (!driver.finished()) {
         sink->pump_one(
-            [&](const Message& m) {
-                driver.handle(m);
-                if (m.id == WM_DEVICE_STATE)
-                    progress.step(std::string("phone: ") + phone::device_state_name(static_cast<phone::DeviceState>(m.wparam)));
-                else if (m.id == WM_LOAD_PROGRESS)
-                    progress.step(load_step_text(m.wparam, m.lparam));
+            [&](const Message& message) {
+                driver.handle(message);
+                if (message.id == WM_DEVICE_STATE)
+                    progress.step(std::string("phone: ") + phone::device_state_name(static_cast<phone::DeviceState>(message.wparam)));
+                else if (message.id == WM_LOAD_PROGRESS)
+                    progress.step(load_step_text(message.wparam, message.lparam));
             },
             std::chrono::milliseconds(500));
     }
@@ -90,14 +91,14 @@ int run_phone(const PhoneOptions& o, const Globals& g) {
                              "its databases\n");
 
     exports::PhoneReports pages;
-    const bool write_pages = ready && !o.out.empty();
+    const bool write_pages = ready && !options.out.empty();
     if (write_pages) {
-        pages = exports::write_phone_reports(o.out, scan->contact_list, scan->thread_list, {});
+        pages = exports::write_phone_reports(scan->contact_list, scan->thread_list, options.out);
         if (!pages.ok) std::fprintf(stderr, "quenfora-cli: %s\n", pages.error.c_str());
     }
 
-    if (o.json) {
-        write_json(state, *scan, o, write_pages ? &pages : nullptr);
+    if (options.json) {
+        write_json(state, *scan, options, write_pages ? &pages : nullptr);
     } else {
         std::printf("%s\n", phone::device_state_name(state));
         if (ready) print_records_text(stdout, scan->contact_list, scan->thread_list);
@@ -115,17 +116,17 @@ int run_phone(const PhoneOptions& o, const Globals& g) {
 
 }  // namespace
 
-Command add_phone_command(CLI::App& app, const Globals& g) {
-    Command c;
-    c.sub = app.add_subcommand("phone",
+Command add_phone_command(CLI::App& app, const Globals& globals) {
+    Command command;
+    command.sub = app.add_subcommand("phone",
                                "The whole phone load sequence: acquisition, then the contacts and messages readers "
                                "(live and deleted records); with --out, the report pages of every record");
-    auto o = std::make_shared<PhoneOptions>();
-    c.sub->add_option("--out", o->out,
+    auto options = std::make_shared<PhoneOptions>();
+    command.sub->add_option("--out", options->out,
                       "Write DIR/Retrivane<time>/Contacts (<n>)/Contacts.html and Messages (<n>)/Messages.html");
-    c.sub->add_flag("--json", o->json, "Print one JSON document");
-    c.run = [o, &g]() { return run_phone(*o, g); };
-    return c;
+    command.sub->add_flag("--json", options->json, "Print one JSON document");
+    command.run = [options, &globals]() { return run_phone(*options, globals); };
+    return command;
 }
 
 }  // namespace quen::cli

@@ -22,17 +22,17 @@ struct UpdateCheckOptions {
     std::string url;
 };
 
-int run_update_check(const UpdateCheckOptions& opt, const Globals& g) {
+int run_update_check(const UpdateCheckOptions& options, const Globals& globals) {
     update::UpdateSettings settings;
-    if (!opt.url.empty()) settings.url = opt.url;
+    if (!options.url.empty()) settings.url = options.url;
     std::string why;
     if (!update::is_usable_update_url(settings.url, &why)) {
         std::fprintf(stderr, "update-check: %s\n", why.c_str());
         return kExitUsage;
     }
     // Results go to stdout; the check's own diagnostic lines to stderr.
-    settings.diag_out = g.quiet ? nullptr : stderr;
-    settings.diag_err = g.quiet ? nullptr : stderr;
+    settings.diag_out = globals.quiet ? nullptr : stderr;
+    settings.diag_err = globals.quiet ? nullptr : stderr;
 
     // The check runs on a worker thread of its own, as in the window, and
     // reports through the sink that this thread pumps. The command joins it
@@ -42,18 +42,18 @@ int run_update_check(const UpdateCheckOptions& opt, const Globals& g) {
     std::string failure;
     std::thread worker([&] {
         try {
-            if (opt.automatic)
-                update::automatic_update_check(sink, settings, nullptr, &failure);
+            if (options.automatic)
+                update::automatic_update_check(settings, nullptr, &failure, sink);
             else
-                update::manual_update_check(sink, settings, nullptr, &failure);
+                update::manual_update_check(settings, nullptr, &failure, sink);
         } catch (const std::exception& e) {
             failure = e.what();
         }
         done = true;
     });
     std::optional<std::string> shown;
-    const QueueSink::Handler handler = [&](const Message& m) {
-        if (m.id == WM_UPDATE_RESULT) shown = update::update_result_text(m.wparam, m.lparam);
+    const QueueSink::Handler handler = [&](const Message& message) {
+        if (message.id == WM_UPDATE_RESULT) shown = update::update_result_text(message.wparam, message.lparam);
     };
     // The check ends within its time-outs; its result arrives before it ends.
     while (!done) sink.pump_one(handler, std::chrono::milliseconds(50));
@@ -73,18 +73,18 @@ int run_update_check(const UpdateCheckOptions& opt, const Globals& g) {
 
 }  // namespace
 
-Command add_update_check_command(CLI::App& app, const Globals& g) {
-    auto opt = std::make_shared<UpdateCheckOptions>();
-    Command c;
-    c.sub = app.add_subcommand("update-check",
+Command add_update_check_command(CLI::App& app, const Globals& globals) {
+    auto options = std::make_shared<UpdateCheckOptions>();
+    Command command;
+    command.sub = app.add_subcommand("update-check",
                                "Ask the maker's web server whether a newer version exists and print what the "
                                "window's message box would show");
-    c.sub->add_flag("--auto", opt->automatic,
+    command.sub->add_flag("--auto", options->automatic,
                     "Run the automatic check (JSON form): prints nothing unless a newer version exists");
-    c.sub->add_option("--url", opt->url, "Address of the version description file (default: " +
+    command.sub->add_option("--url", options->url, "Address of the version description file (default: " +
                                              update::default_update_url() + ")");
-    c.run = [opt, &g]() { return run_update_check(*opt, g); };
-    return c;
+    command.run = [options, &globals]() { return run_update_check(*options, globals); };
+    return command;
 }
 
 }  // namespace quen::cli

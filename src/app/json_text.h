@@ -9,9 +9,9 @@
 namespace quen::cli {
 
 template <typename Writer>
-void write_text(Writer& w, std::string_view bytes) {
+void write_text(Writer& writer, std::string_view bytes) {
     const std::string clean = platform::sanitize_utf8(bytes);
-    w.String(clean.data(), static_cast<rapidjson::SizeType>(clean.size()));
+    writer.String(clean.data(), static_cast<rapidjson::SizeType>(clean.size()));
 }
 
 }  // namespace quen::cli

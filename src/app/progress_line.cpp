@@ -50,20 +50,20 @@ void ProgressLine::finish() {
     open_line_ = false;
 }
 
-std::string rate_text(double bps) {
+std::string rate_text(double bytes_per_second) {
     char buf[64];
-    if (bps >= 1e9) std::snprintf(buf, sizeof buf, "%.2f GB/s", bps / 1e9);
-    else if (bps >= 1e6) std::snprintf(buf, sizeof buf, "%.1f MB/s", bps / 1e6);
-    else std::snprintf(buf, sizeof buf, "%.0f kB/s", bps / 1e3);
+    if (bytes_per_second >= 1e9) std::snprintf(buf, sizeof buf, "%.2f GB/s", bytes_per_second / 1e9);
+    else if (bytes_per_second >= 1e6) std::snprintf(buf, sizeof buf, "%.1f MB/s", bytes_per_second / 1e6);
+    else std::snprintf(buf, sizeof buf, "%.0f kB/s", bytes_per_second / 1e3);
     return buf;
 }
 
-std::string duration_text(double s) {
+std::string duration_text(double seconds) {
     char buf[64];
-    const long t = static_cast<long>(s + 0.5);
-    if (t >= 3600) std::snprintf(buf, sizeof buf, "%ldh%02ldm", t / 3600, (t / 60) % 60);
-    else if (t >= 60) std::snprintf(buf, sizeof buf, "%ldm%02lds", t / 60, t % 60);
-    else std::snprintf(buf, sizeof buf, "%lds", t);
+    const long whole = static_cast<long>(seconds + 0.5);
+    if (whole >= 3600) std::snprintf(buf, sizeof buf, "%ldh%02ldm", whole / 3600, (whole / 60) % 60);
+    else if (whole >= 60) std::snprintf(buf, sizeof buf, "%ldm%02lds", whole / 60, whole % 60);
+    else std::snprintf(buf, sizeof buf, "%lds", whole);
     return buf;
 }
 

@@ -31,28 +31,28 @@ int compare_number(std::string_view a, std::string_view b) {
     while (a.size() > 1 && a.front() == '0') a.remove_prefix(1);
     while (b.size() > 1 && b.front() == '0') b.remove_prefix(1);
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    const int c = a.compare(b);
-    return c < 0 ? -1 : (c > 0 ? 1 : 0);
+    const int order = a.compare(b);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 }  // namespace
 
 std::optional<int> compare_versions(std::string_view a, std::string_view b) {
-    const auto pa = split_version(a);
-    const auto pb = split_version(b);
-    if (!pa || !pb) return std::nullopt;
-    const std::size_t n = std::max(pa->size(), pb->size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const std::string_view x = i < pa->size() ? (*pa)[i] : std::string_view("0");
-        const std::string_view y = i < pb->size() ? (*pb)[i] : std::string_view("0");
-        if (const int c = compare_number(x, y); c != 0) return c;
+    const auto parts_a = split_version(a);
+    const auto parts_b = split_version(b);
+    if (!parts_a || !parts_b) return std::nullopt;
+    const std::size_t parts = std::max(parts_a->size(), parts_b->size());
+    for (std::size_t i = 0; i < parts; ++i) {
+        const std::string_view part_a = i < parts_a->size() ? (*parts_a)[i] : std::string_view("0");
+        const std::string_view part_b = i < parts_b->size() ? (*parts_b)[i] : std::string_view("0");
+        if (const int order = compare_number(part_a, part_b); order != 0) return order;
     }
     return 0;
 }
 
 bool is_newer_version(std::string_view server, std::string_view own) {
-    const auto c = compare_versions(server, own);
-    return c && *c > 0;
+    const auto order = compare_versions(server, own);
+    return order && *order > 0;
 }
 
 }  // namespace quen::update

@@ -8,21 +8,21 @@
 
 namespace quen::update {
 
-void UpdateXmlParser::Deleter::operator()(void* p) const {
-    if (p) XML_ParserFree(static_cast<XML_Parser>(p));
+void UpdateXmlParser::Deleter::operator()(void* parser) const {
+    if (parser) XML_ParserFree(static_cast<XML_Parser>(parser));
 }
 
 UpdateXmlParser::UpdateXmlParser(UpdateInfo& info) : info_(info) {
     info_.reset();
-    XML_Parser p = XML_ParserCreate(nullptr);
-    parser_.reset(p);
-    if (!p) {
+    XML_Parser parser = XML_ParserCreate(nullptr);
+    parser_.reset(parser);
+    if (!parser) {
         failed_ = true;
         error_ = "Out of memory";
         return;
     }
-    XML_SetUserData(p, this);
-    XML_SetStartElementHandler(p, &UpdateXmlParser::on_start);
+    XML_SetUserData(parser, this);
+    XML_SetStartElementHandler(parser, &UpdateXmlParser::on_start);
     // End elements and character data carry nothing for us: no handlers.
 }
 
@@ -53,12 +53,12 @@ void UpdateXmlParser::on_start(void* self_ptr, const char* name, const char** at
 
 bool UpdateXmlParser::parse(const char* data, int size, bool final) {
     if (failed_) return false;
-    auto* p = static_cast<XML_Parser>(parser_.get());
-    if (XML_Parse(p, data, size, final ? 1 : 0) == XML_STATUS_OK) return true;
+    auto* parser = static_cast<XML_Parser>(parser_.get());
+    if (XML_Parse(parser, data, size, final ? 1 : 0) == XML_STATUS_OK) return true;
     failed_ = true;
-    error_ = XML_ErrorString(XML_GetErrorCode(p));
+    error_ = XML_ErrorString(XML_GetErrorCode(parser));
     error_ += " at line ";
-    error_ += std::to_string(static_cast<unsigned long>(XML_GetCurrentLineNumber(p)));
+    error_ += std::to_string(static_cast<unsigned long>(XML_GetCurrentLineNumber(parser)));
     error_ += " ";
     return false;
 }
@@ -66,10 +66,10 @@ bool UpdateXmlParser::parse(const char* data, int size, bool final) {
 bool UpdateXmlParser::feed(const char* data, std::size_t size) {
     // Expat takes an int length; bigger chunks go in int-sized pieces.
     while (size > 0) {
-        const int n = size > static_cast<std::size_t>(INT_MAX / 2) ? INT_MAX / 2 : static_cast<int>(size);
-        if (!parse(data, n, false)) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
+        const int piece = size > static_cast<std::size_t>(INT_MAX / 2) ? INT_MAX / 2 : static_cast<int>(size);
+        if (!parse(data, piece, false)) return false;
+        data += piece;
+        size -= static_cast<std::size_t>(piece);
     }
     return !failed_;
 }

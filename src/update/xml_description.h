@@ -41,7 +41,7 @@ public:
 
 private:
     struct Deleter {
-        void operator()(void* p) const;
+        void operator()(void* parser) const;
     };
     bool parse(const char* data, int size, bool final);
     static void on_start(void* self, const char* name, const char** attrs);

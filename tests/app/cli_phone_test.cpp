@@ -101,14 +101,14 @@ TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
 
     // Without root the phone is still Ready and nothing lands.
     phone_.unrooted();
-    const auto r2 = cli({"acquire"});
-    std::istringstream lines(r2.output);
+    const auto unrooted = cli({"acquire"});
+    std::istringstream lines(unrooted.output);
     std::string line;
     ASSERT_TRUE(std::getline(lines, line));
     EXPECT_EQ(line, "Ready");
     int absent = 0;
     while (std::getline(lines, line)) absent += line.size() > 7 && line.compare(line.size() - 7, 7, "\tabsent") == 0;
-    EXPECT_EQ(absent, 8) << r2.output;
+    EXPECT_EQ(absent, 8) << unrooted.output;
 }
 
 TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {

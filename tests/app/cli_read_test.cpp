@@ -188,10 +188,10 @@ TEST_P(CliRead, JsonHasEveryLiveAndRecoverableDeletedRowOnce) {
 
 TEST_P(CliRead, TextListsCountsThenOneLinePerRecord) {
     if (std::string(GetParam()) != "journal") GTEST_SKIP() << "the layout does not change the listing";
-    const auto [json, rc1] = run(shell_quote(kCliProgram) + " --quiet" + args() + " --json");
-    const auto [text, rc2] = run(shell_quote(kCliProgram) + " --quiet" + args());
-    ASSERT_EQ(rc1, 0);
-    ASSERT_EQ(rc2, 0);
+    const auto [json, json_rc] = run(shell_quote(kCliProgram) + " --quiet" + args() + " --json");
+    const auto [text, text_rc] = run(shell_quote(kCliProgram) + " --quiet" + args());
+    ASSERT_EQ(json_rc, 0);
+    ASSERT_EQ(text_rc, 0);
     rapidjson::Document doc;
     ASSERT_FALSE(doc.Parse(json.c_str()).HasParseError());
     size_t messages = 0, deleted_contacts = 0;
@@ -220,8 +220,8 @@ TEST(CliReadUsage, NoFilesGivesEmptyListsAndMissingFileIsUsageError) {
     const auto [out, rc] = run(shell_quote(kCliProgram) + " --quiet read --json");
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(out, "{\"contacts\":[],\"threads\":[]}\n");
-    const auto [text, rc2] = run(shell_quote(kCliProgram) + " --quiet read");
-    EXPECT_EQ(rc2, 0);
+    const auto [text, text_rc] = run(shell_quote(kCliProgram) + " --quiet read");
+    EXPECT_EQ(text_rc, 0);
     EXPECT_EQ(text, "Contacts: 0 (0 deleted)\nThreads: 0 (0 deleted)\nMessages: 0 (0 deleted)\n");
     EXPECT_EQ(run(shell_quote(kCliProgram) + " read --messages /nonexistent/mmssms.db").second, 2);
 }

@@ -149,15 +149,15 @@ TEST(ReportFolders, PhoneReportsWriteCheckedRecordsIntoCountedFolders) {
     b.checked = false;
     c.name = "C";
     c.deleted = true;
-    records::ThreadRecord t1, t2;
-    t1.address = "1";
-    t1.messages = {message(1, "2024-01-01 00:00:00", "x")};
-    t2.address = "2";
+    records::ThreadRecord with_message, without_messages;
+    with_message.address = "1";
+    with_message.messages = {message(1, "2024-01-01 00:00:00", "x")};
+    without_messages.address = "2";
     const records::ContactList contacts = {&c, &a, &b};
-    const records::ThreadList threads = {&t1, &t2};
+    const records::ThreadList threads = {&with_message, &without_messages};
 
     const exports::PhoneReports r =
-        exports::write_phone_reports(dir.path(), contacts, threads, "20240131235959", shipped_template());
+        exports::write_phone_reports(contacts, threads, dir.path(), "20240131235959", shipped_template());
     ASSERT_TRUE(r.ok) << r.error;
     const auto root = dir / "Retrivane20240131235959";
     EXPECT_EQ(r.output_folder, root.string());
@@ -173,7 +173,7 @@ TEST(ReportFolders, PhoneReportsWriteCheckedRecordsIntoCountedFolders) {
     // Nothing checked in a kind: no folder for it; an existing output folder is fine.
     a.checked = c.checked = false;
     const exports::PhoneReports again =
-        exports::write_phone_reports(dir.path(), contacts, threads, "20240131235959", shipped_template());
+        exports::write_phone_reports(contacts, threads, dir.path(), "20240131235959", shipped_template());
     ASSERT_TRUE(again.ok) << again.error;
     EXPECT_TRUE(again.contacts_page.empty());
     EXPECT_FALSE(again.messages_page.empty());
@@ -183,13 +183,13 @@ TEST(ReportFolders, PhoneReportsFailWithoutTemplateBeforeMakingFolders) {
     TempDir dir{"quen-export"};
     records::ContactRecord a;
     const records::ContactList contacts = {&a};
-    const exports::PhoneReports r = exports::write_phone_reports(dir.path(), contacts, {}, "20240131235959",
+    const exports::PhoneReports r = exports::write_phone_reports(contacts, {}, dir.path(), "20240131235959",
                                                (dir / "absent.html").string());
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find("absent.html"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
-    EXPECT_FALSE(exports::write_phone_reports("", contacts, {}, "1", shipped_template()).ok);
+    EXPECT_FALSE(exports::write_phone_reports(contacts, {}, "", "1", shipped_template()).ok);
 }
 
 }  // namespace

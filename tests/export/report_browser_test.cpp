@@ -86,8 +86,8 @@ protected:
         kept.address = "+15550111";
         kept.messages = {message(2, "2024-01-02 09:00:00", "hello Ann")};
 
-        reports = exports::write_phone_reports(work.path(), {&gone, &ann, &bob}, {&lost, &kept},
-                                      "20240131235959", shipped_template());
+        reports = exports::write_phone_reports({&gone, &ann, &bob}, {&lost, &kept}, work.path(), "20240131235959",
+                                               shipped_template());
         ASSERT_TRUE(reports.ok) << reports.error;
     }
 

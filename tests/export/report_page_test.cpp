@@ -46,11 +46,11 @@ TEST(ReportPage, MissingMarkersWriteNothing) {
     TempDir dir{"quen-export"};
     write_file(dir / "bad.html", "<html><title></title></html>");
     const std::string out = (dir / "out.html").string();
-    EXPECT_EQ(exports::write_report_page("T", (dir / "bad.html").string(), out, "[]"),
+    EXPECT_EQ(exports::write_report_page("T", "[]", (dir / "bad.html").string(), out),
               exports::ReportStatus::TemplateInvalid);
-    EXPECT_EQ(exports::write_report_page("T", (dir / "absent.html").string(), out, "[]"),
+    EXPECT_EQ(exports::write_report_page("T", "[]", (dir / "absent.html").string(), out),
               exports::ReportStatus::TemplateMissing);
-    EXPECT_EQ(exports::write_report_page("T", "", out, "[]"), exports::ReportStatus::TemplateMissing);
+    EXPECT_EQ(exports::write_report_page("T", "[]", "", out), exports::ReportStatus::TemplateMissing);
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
@@ -62,9 +62,9 @@ TEST(ReportPage, RewriteReplacesTheEarlierPage) {
     write_file(tpl, "<title></title>\n" + filler + "\nvar data = [];\n");
     const std::string out = (dir / "Contacts.html").string();
 
-    ASSERT_EQ(exports::write_report_page("Contacts", tpl.string(), out, R"([["first page, longer"]])"),
+    ASSERT_EQ(exports::write_report_page("Contacts", R"([["first page, longer"]])", tpl.string(), out),
               exports::ReportStatus::Written);
-    ASSERT_EQ(exports::write_report_page("Contacts", tpl.string(), out, R"([["2nd"]])"),
+    ASSERT_EQ(exports::write_report_page("Contacts", R"([["2nd"]])", tpl.string(), out),
               exports::ReportStatus::Written);
     EXPECT_EQ(read_file(out),
               "<title>Contacts</title>\r\n" + filler + "\r\nvar data = [[\"2nd\"]];\r\n");
@@ -82,11 +82,11 @@ TEST(ReportPage, UnwritableOutputFailsAndKeepsNothingBehind) {
     const auto tpl = dir / "template.html";
     write_file(tpl, "<title></title>var data = [];");
     // The output folder does not exist.
-    EXPECT_EQ(exports::write_report_page("T", tpl.string(), (dir / "no/such/out.html").string(), "[]"),
+    EXPECT_EQ(exports::write_report_page("T", "[]", tpl.string(), (dir / "no/such/out.html").string()),
               exports::ReportStatus::WriteFailed);
     // The output path is a folder: the folder stays and no temp file is left.
     std::filesystem::create_directory(dir / "taken.html");
-    EXPECT_EQ(exports::write_report_page("T", tpl.string(), (dir / "taken.html").string(), "[]"),
+    EXPECT_EQ(exports::write_report_page("T", "[]", tpl.string(), (dir / "taken.html").string()),
               exports::ReportStatus::WriteFailed);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.html"));
     int files = 0;

@@ -23,15 +23,15 @@ namespace fs = std::filesystem;
 // What the recovery sends for one acquisition of a Ready phone: every captured
 // command is preceded by its own start-server.
 Calls expected_calls(const phone::WorkFolder& work) {
-    Calls c{{"start-server"}, {"devices"}};
+    Calls calls{{"start-server"}, {"devices"}};
     const auto locals = phone::local_database_targets(work);
     for (std::size_t i = 0; i < phone::kRemoteDatabaseFiles.size(); ++i) {
-        c.push_back({"start-server"});
-        c.push_back({"shell", "su", "root", "chmod", "777", phone::kRemoteDatabaseFiles[i]});
-        c.push_back({"start-server"});
-        c.push_back({"pull", phone::kRemoteDatabaseFiles[i], locals[i]});
+        calls.push_back({"start-server"});
+        calls.push_back({"shell", "su", "root", "chmod", "777", phone::kRemoteDatabaseFiles[i]});
+        calls.push_back({"start-server"});
+        calls.push_back({"pull", phone::kRemoteDatabaseFiles[i], locals[i]});
     }
-    return c;
+    return calls;
 }
 
 void put_all_six(SimPhone& phone) {
@@ -120,12 +120,12 @@ TEST(Acquisition, StaleWorkFilesAndTheirLogsAreRemovedBeforeAFreshPull) {
 }
 
 TEST(Acquisition, WorkFolderLayout) {
-    const phone::WorkFolder w = phone::work_folder_paths("/T mp/");
-    EXPECT_EQ(w.contacts_db, "/T mp/Quenfora/contacts2.db");
-    EXPECT_EQ(w.contacts_backup, "/T mp/Quenfora/bak/contacts2.db");
-    EXPECT_EQ(w.picture_folder, "/T mp/Quenfora/picture/");
-    EXPECT_EQ(w.messages_db, "/T mp/quenfora-recovery-for-android/mmssms.db");
-    EXPECT_EQ(w.messages_backup, "/T mp/quenfora-recovery-for-android/bak/mmssms.db");
+    const phone::WorkFolder work = phone::work_folder_paths("/T mp/");
+    EXPECT_EQ(work.contacts_db, "/T mp/Quenfora/contacts2.db");
+    EXPECT_EQ(work.contacts_backup, "/T mp/Quenfora/bak/contacts2.db");
+    EXPECT_EQ(work.picture_folder, "/T mp/Quenfora/picture/");
+    EXPECT_EQ(work.messages_db, "/T mp/quenfora-recovery-for-android/mmssms.db");
+    EXPECT_EQ(work.messages_backup, "/T mp/quenfora-recovery-for-android/bak/mmssms.db");
     const std::array<std::string, 8> order = {
         "/T mp/Quenfora/contacts2.db",
         "/T mp/Quenfora/bak/contacts2.db",
@@ -136,7 +136,7 @@ TEST(Acquisition, WorkFolderLayout) {
         "/T mp/quenfora-recovery-for-android/mmssms.db-shm",
         "/T mp/quenfora-recovery-for-android/mmssms.db-wal",
     };
-    EXPECT_EQ(w.database_paths(), order);
+    EXPECT_EQ(work.database_paths(), order);
 }
 
 TEST(Acquisition, PictureFolderIsRemovedWithItsContent) {
@@ -173,9 +173,9 @@ TEST(AdbRunner, OverstayingHelperIsCutOff) {
 
     // A listing that hangs gives no output, hence no device.
     phone.set("delay-devices", "20000");
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(phone::adb_devices_state(helper), phone::DeviceState::NoDevice);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 15s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 15s);
 
     // A helper whose child keeps its output open does not hold the call past the limit.
     phone.set("delay-devices", "0");

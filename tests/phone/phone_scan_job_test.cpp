@@ -45,7 +45,7 @@ Seq seq(const std::vector<Message>& messages) {
 JobRun run_job(SimPhone& phone) {
     auto sink = std::make_shared<QueueSink>();
     auto scan = std::make_shared<phone::PhoneScan>();
-    scan->window = sink;
+    scan->sink = sink;
     scan->helper = phone.helper();
     scan->work = phone::prepare_work_folder(phone.temp());
     phone::PhoneScanDriver driver(scan);
@@ -189,7 +189,7 @@ TEST(PhoneScanJob, ThreadsOutliveTheReceiversReferences) {
     auto sink = std::make_shared<RecordingSink>();
     {
         auto scan = std::make_shared<phone::PhoneScan>();
-        scan->window = sink;
+        scan->sink = sink;
         scan->helper = phone.helper();
         scan->work = phone::prepare_work_folder(phone.temp());
         phone::start_acquisition(scan);

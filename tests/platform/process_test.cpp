@@ -65,9 +65,9 @@ TEST(ProcessRunner, OutputLargerThanThePipeComesBackWhole) {
 }
 
 TEST(ProcessRunner, OverstayIsKilledAndPartialOutputReturned) {
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto started = std::chrono::steady_clock::now();
     const auto r = sh("printf partial; echo ' and more' >&2; exec sleep 30", 2s);
-    const auto took = std::chrono::steady_clock::now() - t0;
+    const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_TRUE(r.started);
     EXPECT_TRUE(r.killed);
     EXPECT_EQ(r.output, "partial and more\n");
@@ -113,13 +113,13 @@ TEST(ProcessRunner, KillRunningProgramsEndsTheWaitsInProgress) {
         r = sh("echo $$; exec sleep 30", 60s);
         done = true;
     });
-    const auto t0 = std::chrono::steady_clock::now();
-    while (!done && std::chrono::steady_clock::now() - t0 < 50s) {
+    const auto started = std::chrono::steady_clock::now();
+    while (!done && std::chrono::steady_clock::now() - started < 50s) {
         platform::kill_running_programs();  // what an interrupt handler calls
         std::this_thread::sleep_for(100ms);
     }
     waiter.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 20s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
     const long pid = std::strtol(r.output.c_str(), nullptr, 10);
     ASSERT_GT(pid, 0) << r.output;
     EXPECT_TRUE(process_gone(pid));
@@ -129,9 +129,9 @@ TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
     const test::TempDir dir("quen-detached");
     const std::string pidfile = (dir / "pid").string();
 
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto started = std::chrono::steady_clock::now();
     EXPECT_TRUE(platform::run_detached({"/bin/sh", "-c", "echo $$ > \"$0\"; exec sleep 30", pidfile}, 2s));
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 10s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
     std::ifstream in(pidfile);
     long pid = 0;
     in >> pid;
