@@ -1,4 +1,4 @@
-#include "app/progress_line.h"
+#include "cli/output/progress_line.h"
 
 #include <cstdio>
 #include <unistd.h>

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/commands.h"
-#include "app/helper_interrupt.h"
+#include "cli/commands/commands.h"
+#include "cli/interrupt.h"
 #include "phone/acquisition.h"
 
 namespace quen::cli {

@@ -10,10 +10,10 @@
 #include <string>
 #include <thread>
 
-#include "app/commands.h"
-#include "app/helper_interrupt.h"
+#include "cli/commands/commands.h"
+#include "cli/interrupt.h"
 #include "app/load_steps.h"
-#include "app/progress_line.h"
+#include "cli/output/progress_line.h"
 #include "app/records_json.h"
 #include "export/report_folders.h"
 #include "phone/phone_scan_job.h"

@@ -4,7 +4,7 @@
 #include <exception>
 #include <vector>
 
-#include "app/commands.h"
+#include "cli/commands/commands.h"
 
 int main(int argc, char** argv) {
     using namespace quen::cli;
@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     app.add_flag("--quiet", globals.quiet, "No progress output on stderr");
 
     std::vector<Command> commands;
-    // One line per command file (see commands.h).
+    // One line per command file (see commands/commands.h).
     commands.push_back(add_devices_command(app, globals));
     commands.push_back(add_acquire_command(app, globals));
     commands.push_back(add_read_command(app, globals));

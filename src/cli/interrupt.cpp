@@ -1,12 +1,17 @@
-#include "app/interrupt_flag.h"
+#include "cli/interrupt.h"
+
+#include <unistd.h>
 
 #include <csignal>
+
+#include "cli/context.h"
+#include "platform/process.h"
 
 namespace quen::cli {
 namespace {
 
 volatile std::sig_atomic_t g_interrupted = 0;
-void on_interrupt(int) { g_interrupted = 1; }
+void raise_flag(int) { g_interrupted = 1; }
 
 using Handler = void (*)(int);
 
@@ -14,7 +19,13 @@ using Handler = void (*)(int);
 // an earlier run is not seen.
 Handler cleared_handler() {
     g_interrupted = 0;
-    return on_interrupt;
+    return raise_flag;
+}
+
+// Both calls are async-signal-safe.
+void kill_helper_and_exit(int) {
+    platform::kill_running_programs();
+    _exit(kExitStopped);
 }
 
 }  // namespace
@@ -22,5 +33,7 @@ Handler cleared_handler() {
 InterruptFlag::InterruptFlag() : scope_(cleared_handler()) {}
 
 bool InterruptFlag::raised() { return g_interrupted != 0; }
+
+HelperInterrupt::HelperInterrupt() : scope_(&kill_helper_and_exit) {}
 
 }  // namespace quen::cli

@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-#include "app/commands.h"
+#include "cli/commands/commands.h"
 #include "platform/queue_sink.h"
 #include "update/update_settings.h"
 #include "update/update_texts.h"

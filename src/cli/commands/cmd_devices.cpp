@@ -1,8 +1,8 @@
 // quenfora-cli devices: starts the adb server, lists devices, prints the state.
 #include <cstdio>
 
-#include "app/commands.h"
-#include "app/helper_interrupt.h"
+#include "cli/commands/commands.h"
+#include "cli/interrupt.h"
 #include "phone/adb_runner.h"
 
 namespace quen::cli {
