@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <tuple>
 
 #include "platform/paths.h"
 
@@ -14,21 +15,28 @@ std::array<std::string, 8> WorkFolder::database_paths() const {
             messages_db, messages_backup, messages_shm, messages_wal};
 }
 
+namespace {
+
+// The files of one database: its folder, the work copy with the shared-memory
+// file and log that SQLite keeps beside it, the backup folder "bak" and the
+// backup copy in it, in the order WorkFolder names them.
+std::tuple<std::string, std::string, std::string, std::string, std::string, std::string> database_files(
+    const std::string& folder, const std::string& file) {
+    const std::string work_copy = folder + "/" + file;
+    const std::string backup_folder = folder + "/bak";
+    return {folder, work_copy, work_copy + "-shm", work_copy + "-wal", backup_folder, backup_folder + "/" + file};
+}
+
+}  // namespace
+
 WorkFolder work_folder_paths(const std::string& temp) {
     WorkFolder work;
-    work.contacts_folder = temp + "Quenfora";
-    work.contacts_db = work.contacts_folder + "/contacts2.db";
-    work.contacts_shm = work.contacts_db + "-shm";
-    work.contacts_wal = work.contacts_db + "-wal";
-    work.contacts_backup_folder = work.contacts_folder + "/bak";
-    work.contacts_backup = work.contacts_backup_folder + "/contacts2.db";
+    std::tie(work.contacts_folder, work.contacts_db, work.contacts_shm, work.contacts_wal,
+             work.contacts_backup_folder, work.contacts_backup) = database_files(temp + "Quenfora", "contacts2.db");
     work.picture_folder = work.contacts_folder + "/picture/";
-    work.messages_folder = temp + "quenfora-recovery-for-android";
-    work.messages_db = work.messages_folder + "/mmssms.db";
-    work.messages_shm = work.messages_db + "-shm";
-    work.messages_wal = work.messages_db + "-wal";
-    work.messages_backup_folder = work.messages_folder + "/bak";
-    work.messages_backup = work.messages_backup_folder + "/mmssms.db";
+    std::tie(work.messages_folder, work.messages_db, work.messages_shm, work.messages_wal,
+             work.messages_backup_folder, work.messages_backup) =
+        database_files(temp + "quenfora-recovery-for-android", "mmssms.db");
     return work;
 }
 
