@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "update/description/json_description.h"
+#include "update/description/update_info.h"
+#include "update/description/version_compare.h"
 #include "update/http_fetch.h"
-#include "update/json_description.h"
 #include "update/kept_texts.h"
-#include "update/update_info.h"
-#include "update/version_compare.h"
 
 namespace quen::update {
 

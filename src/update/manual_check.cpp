@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "update/description/xml_description.h"
 #include "update/kept_texts.h"
-#include "update/xml_description.h"
 
 namespace quen::update {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/message_sink.h"
+#include "update/description/update_info.h"
 #include "update/http_fetch.h"
-#include "update/update_info.h"
 #include "update/update_settings.h"
 
 namespace quen::update {

@@ -1,6 +1,6 @@
 #include "update/update_texts.h"
 
-#include "update/update_info.h"
+#include "update/description/update_info.h"
 
 namespace quen::update {
 

@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "update/json_description.h"
-#include "update/update_info.h"
-#include "update/version_compare.h"
-#include "update/xml_description.h"
+#include "update/description/json_description.h"
+#include "update/description/update_info.h"
+#include "update/description/version_compare.h"
+#include "update/description/xml_description.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "update/description/xml_description.h"
 #include "update/update_test_support.h"
-#include "update/xml_description.h"
 
 namespace quen::update {
 namespace {

@@ -17,7 +17,7 @@
 #include <memory>
 #include <string>
 
-#include "update/update_info.h"
+#include "update/description/update_info.h"
 
 namespace quen::update {
 

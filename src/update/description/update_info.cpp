@@ -1,4 +1,4 @@
-#include "update/update_info.h"
+#include "update/description/update_info.h"
 
 namespace quen::update {
 

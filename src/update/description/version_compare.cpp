@@ -1,4 +1,4 @@
-#include "update/version_compare.h"
+#include "update/description/version_compare.h"
 
 #include <algorithm>
 #include <vector>

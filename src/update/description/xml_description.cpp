@@ -1,10 +1,10 @@
-#include "update/xml_description.h"
+#include "update/description/xml_description.h"
 
 #include <climits>
 #include <cstring>
 #include <expat.h>
 
-#include "update/version_compare.h"
+#include "update/description/version_compare.h"
 
 namespace quen::update {
 

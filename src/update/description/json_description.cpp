@@ -1,4 +1,4 @@
-#include "update/json_description.h"
+#include "update/description/json_description.h"
 
 #include <json/json.h>
 #include <memory>
