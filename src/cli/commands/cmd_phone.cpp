@@ -12,9 +12,9 @@
 
 #include "cli/commands/commands.h"
 #include "cli/interrupt.h"
-#include "app/load_steps.h"
+#include "cli/output/load_steps.h"
 #include "cli/output/progress_line.h"
-#include "app/records_json.h"
+#include "cli/output/records_json.h"
 #include "export/report_folders.h"
 #include "phone/phone_scan_job.h"
 #include "platform/queue_sink.h"

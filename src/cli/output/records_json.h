@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/json_text.h"
+#include "cli/output/json_text.h"
 #include "records/record_model.h"
 
 namespace quen::cli {

@@ -1,4 +1,4 @@
-#include "app/load_steps.h"
+#include "cli/output/load_steps.h"
 
 namespace quen::cli {
 

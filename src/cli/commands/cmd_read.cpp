@@ -7,10 +7,10 @@
 #include <memory>
 #include <thread>
 
-#include "app/commands.h"
-#include "app/load_steps.h"
-#include "app/progress_line.h"
-#include "app/records_json.h"
+#include "cli/commands/commands.h"
+#include "cli/output/load_steps.h"
+#include "cli/output/progress_line.h"
+#include "cli/output/records_json.h"
 #include "platform/queue_sink.h"
 #include "records/contacts_reader.h"
 #include "records/messages_reader.h"

@@ -5,8 +5,8 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "app/commands.h"
-#include "app/json_text.h"
+#include "cli/commands/commands.h"
+#include "cli/output/json_text.h"
 #include "cdr/disk_enum.h"
 
 namespace quen::cli {

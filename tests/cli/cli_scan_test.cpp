@@ -20,7 +20,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-const std::string kCli = QUEN_BINARY_DIR "/src/app/quenfora-cli";
+const std::string kCli = QUEN_BINARY_DIR "/bin/quenfora-cli";
 const std::string kCard = QUEN_BINARY_DIR "/tools/make-sample-card/make-sample-card";
 
 using quen::test_support::read_file;

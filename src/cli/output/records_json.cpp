@@ -1,4 +1,4 @@
-#include "app/records_json.h"
+#include "cli/output/records_json.h"
 
 #include <cinttypes>
 

@@ -1,11 +1,11 @@
-#include "app/recover_cli.h"
+#include "cli/recover_cli.h"
 
 #include <csignal>
 #include <cstdio>
 
-#include "app/cli_context.h"
-#include "app/progress_line.h"
-#include "app/sigint_scope.h"
+#include "cli/context.h"
+#include "cli/output/progress_line.h"
+#include "cli/interrupt.h"
 #include "cdr/copy_out.h"
 
 namespace quen::cli {

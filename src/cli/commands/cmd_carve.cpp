@@ -8,12 +8,12 @@
 #include <memory>
 #include <string>
 
-#include "app/commands.h"
-#include "app/found_file_rows.h"
-#include "app/interrupt_flag.h"
-#include "app/json_text.h"
-#include "app/progress_line.h"
-#include "app/recover_cli.h"
+#include "cli/commands/commands.h"
+#include "cli/output/found_file_rows.h"
+#include "cli/interrupt.h"
+#include "cli/output/json_text.h"
+#include "cli/output/progress_line.h"
+#include "cli/recover_cli.h"
 #include "cdr/carve_catalog.h"
 #include "cdr/cdr_image.h"
 #include "cdr/engine.h"

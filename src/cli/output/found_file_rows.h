@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/json_text.h"
+#include "cli/output/json_text.h"
 #include "cdr/cdr_node.h"
 
 namespace quen::cli {

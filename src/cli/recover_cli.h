@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/json_text.h"
+#include "cli/output/json_text.h"
 #include "cdr/scan_job_tree.h"
 #include "export/found_file_writer.h"
 
