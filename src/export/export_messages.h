@@ -1,8 +1,6 @@
 #pragma once
 // The messages report page, "Messages.html".
 #include "export/report_job.h"
-#include "export/report_json.h"
-#include "export/report_page.h"
 
 namespace quen::exports {
 

@@ -57,15 +57,15 @@ bool make_folder(const std::string& path, std::string& error) {
 template <typename Record>
 std::vector<Record*> checked_only(const std::vector<Record*>& list) {
     std::vector<Record*> out;
-    for (Record* r : list)
-        if (r != nullptr && r->checked) out.push_back(r);
+    for (Record* record : list)
+        if (record != nullptr && record->checked) out.push_back(record);
     return out;
 }
 
 }  // namespace
 
-PhoneReports write_phone_reports(const std::string& out_dir, const records::ContactList& contacts,
-                                 const records::ThreadList& threads, std::string time_text,
+PhoneReports write_phone_reports(const records::ContactList& contacts, const records::ThreadList& threads,
+                                 const std::string& out_dir, std::string time_text,
                                  const std::string& template_path) {
     PhoneReports result;
     if (out_dir.empty()) {

@@ -35,8 +35,8 @@ struct PhoneReports {
 // error). An empty time_text means the current local time. An empty
 // template_path means "template.html" beside the program; a template that
 // cannot be read fails before any folder is created.
-PhoneReports write_phone_reports(const std::string& out_dir, const records::ContactList& contacts,
-                                 const records::ThreadList& threads, std::string time_text,
+PhoneReports write_phone_reports(const records::ContactList& contacts, const records::ThreadList& threads,
+                                 const std::string& out_dir, std::string time_text = {},
                                  const std::string& template_path = {});
 
 // A short text for a status, for messages ("the page cannot be written").

@@ -13,7 +13,7 @@ namespace quen::exports {
 namespace {
 
 struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
@@ -42,23 +42,23 @@ std::string lf_to_crlf(std::string_view text) {
 // The whole file, read in pieces of up to 255 bytes. False when it cannot be
 // opened or a read fails.
 bool read_whole_file(const std::string& path, std::string& out) {
-    File f(std::fopen(path.c_str(), "rb"));
-    if (!f) return false;
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
     char piece[255];
     for (;;) {
-        const size_t n = std::fread(piece, 1, sizeof piece, f.get());
-        out.append(piece, n);
-        if (n < sizeof piece) break;
+        const size_t got = std::fread(piece, 1, sizeof piece, file.get());
+        out.append(piece, got);
+        if (got < sizeof piece) break;
     }
-    return std::ferror(f.get()) == 0;
+    return std::ferror(file.get()) == 0;
 }
 
 bool write_whole_file(const std::string& path, std::string_view bytes) {
-    File f(std::fopen(path.c_str(), "wb"));
-    if (!f) return false;
-    const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), f.get()) == bytes.size();
-    const bool flushed = std::fflush(f.get()) == 0;
-    return wrote && flushed && std::fclose(f.release()) == 0;
+    File file(std::fopen(path.c_str(), "wb"));
+    if (!file) return false;
+    const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    const bool flushed = std::fflush(file.get()) == 0;
+    return wrote && flushed && std::fclose(file.release()) == 0;
 }
 
 }  // namespace
@@ -96,8 +96,8 @@ bool build_report_page(std::string_view template_text, std::string_view title,
     return true;
 }
 
-ReportStatus write_report_page(std::string_view title, const std::string& template_path,
-                               const std::string& output_path, std::string_view data) {
+ReportStatus write_report_page(std::string_view title, std::string_view data, const std::string& template_path,
+                               const std::string& output_path) {
     std::string template_text;
     if (template_path.empty() || !read_whole_file(template_path, template_text))
         return ReportStatus::TemplateMissing;

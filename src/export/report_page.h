@@ -36,11 +36,11 @@ std::string template_or_default(const std::string& template_path);
 bool build_report_page(std::string_view template_text, std::string_view title,
                        std::string_view data, std::string& page);
 
-// Reads the template, builds the page and writes it to `output_path`,
-// replacing an existing file. The page is written to a temporary file beside
-// it first and then renamed over it, so a failed write never leaves a
-// truncated page or destroys the earlier one.
-ReportStatus write_report_page(std::string_view title, const std::string& template_path,
-                               const std::string& output_path, std::string_view data);
+// Reads the template, builds the page with `data` (a serialised row table)
+// and writes it to `output_path`, replacing an existing file. The page is
+// written to a temporary file beside it first and then renamed over it, so a
+// failed write never leaves a truncated page or destroys the earlier one.
+ReportStatus write_report_page(std::string_view title, std::string_view data, const std::string& template_path,
+                               const std::string& output_path);
 
 }  // namespace quen::exports

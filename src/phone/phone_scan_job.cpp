@@ -8,6 +8,14 @@
 #include "records/readers/messages_reader.h"
 
 namespace quen::phone {
+namespace {
+
+// A job without a receiver still runs; nobody hears of it.
+void post_to_receiver(const PhoneScan& scan, unsigned id, WParam wparam) {
+    if (scan.sink) scan.sink->post(id, wparam, 0);
+}
+
+}  // namespace
 
 void run_acquisition_thread(PhoneScan& scan) {
     DeviceState state = DeviceState::NoDevice;
@@ -17,14 +25,14 @@ void run_acquisition_thread(PhoneScan& scan) {
         // Out of memory or a failed copy: whatever was pulled stays; the state
         // is reported all the same so the receiver is not left waiting.
     }
-    if (scan.window) scan.window->post(WM_DEVICE_STATE, static_cast<WParam>(state), 0);
+    post_to_receiver(scan, WM_DEVICE_STATE, static_cast<WParam>(state));
 }
 
 void run_read_thread(PhoneScan& scan) {
     try {
-        MessageSink* window = scan.window.get();
-        records::read_contacts(scan.work.contacts_db, scan.work.contacts_backup, scan.contact_map, window);
-        records::read_messages(scan.contact_map, scan.work.messages_db, scan.work.messages_backup, scan.thread_map, window);
+        MessageSink* sink = scan.sink.get();
+        records::read_contacts(scan.work.contacts_db, scan.work.contacts_backup, scan.contact_map, sink);
+        records::read_messages(scan.contact_map, scan.work.messages_db, scan.work.messages_backup, scan.thread_map, sink);
     } catch (const std::exception&) {
         // Keep what was read; the lists below are built from it.
     }
@@ -35,14 +43,14 @@ void run_read_thread(PhoneScan& scan) {
         scan.contact_list.clear();
         scan.thread_list.clear();
     }
-    if (scan.window) scan.window->post(WM_PHONE_DATA_LOADED, 0, 0);
+    post_to_receiver(scan, WM_PHONE_DATA_LOADED, 0);
 }
 
 void start_acquisition(const std::shared_ptr<PhoneScan>& scan) {
     try {
         std::thread([scan] { run_acquisition_thread(*scan); }).detach();
     } catch (const std::exception&) {
-        if (scan->window) scan->window->post(WM_DEVICE_STATE, static_cast<WParam>(DeviceState::NoDevice), 0);
+        post_to_receiver(*scan, WM_DEVICE_STATE, static_cast<WParam>(DeviceState::NoDevice));
     }
 }
 
@@ -50,7 +58,7 @@ void start_read(const std::shared_ptr<PhoneScan>& scan) {
     try {
         std::thread([scan] { run_read_thread(*scan); }).detach();
     } catch (const std::exception&) {
-        if (scan->window) scan->window->post(WM_PHONE_DATA_LOADED, 0, 0);
+        post_to_receiver(*scan, WM_PHONE_DATA_LOADED, 0);
     }
 }
 

@@ -27,7 +27,7 @@ namespace quen::phone {
 // before any thread starts; the maps and lists only by the read thread while
 // it runs, and read by the receiver only after WM_PHONE_DATA_LOADED.
 struct PhoneScan {
-    std::shared_ptr<MessageSink> window;  // target of every posted message
+    std::shared_ptr<MessageSink> sink;  // the receiver: target of every posted message
     AdbHelper helper;
     WorkFolder work;
     records::ContactMap contact_map;

@@ -8,8 +8,8 @@ std::string local_time_text(const char* pattern, std::time_t when) {
     std::tm tm{};
     if (!localtime_r(&when, &tm)) return {};
     char buf[256];
-    size_t n = std::strftime(buf, sizeof buf, pattern, &tm);
-    return std::string(buf, n);
+    const size_t length = std::strftime(buf, sizeof buf, pattern, &tm);
+    return std::string(buf, length);
 }
 
 std::string local_time_text(const char* pattern) {

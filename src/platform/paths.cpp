@@ -14,8 +14,8 @@ std::string program_folder() {
 }
 
 std::string temp_folder() {
-    const char* t = std::getenv("TMPDIR");
-    std::string dir = (t && *t) ? t : "/tmp";
+    const char* tmpdir = std::getenv("TMPDIR");
+    std::string dir = (tmpdir && *tmpdir) ? tmpdir : "/tmp";
     if (dir.back() != '/') dir += '/';
     return dir;
 }

@@ -110,14 +110,14 @@ int open_pidfd(pid_t pid) {
 bool reap_nohang(pid_t pid, int* exit_code = nullptr) {
     int status = 0;
     for (;;) {
-        const pid_t r = ::waitpid(pid, &status, WNOHANG);
-        if (r == pid) {
+        const pid_t reaped = ::waitpid(pid, &status, WNOHANG);
+        if (reaped == pid) {
             if (exit_code && WIFEXITED(status)) *exit_code = WEXITSTATUS(status);
             return true;
         }
-        if (r < 0 && errno == EINTR) continue;
-        // r < 0 with ECHILD: somebody else reaped it; it has ended either way.
-        return r < 0;
+        if (reaped < 0 && errno == EINTR) continue;
+        // ECHILD: somebody else reaped it; it has ended either way.
+        return reaped < 0;
     }
 }
 
@@ -154,13 +154,13 @@ int millis_left(Clock::time_point deadline) {
 bool drain(int fd, std::string& out) {
     char buf[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n > 0) {
+        const ssize_t got = ::read(fd, buf, sizeof buf);
+        if (got > 0) {
             const std::size_t room = kCapturedOutputLimit - std::min(out.size(), kCapturedOutputLimit);
-            out.append(buf, std::min(static_cast<std::size_t>(n), room));
+            out.append(buf, std::min(static_cast<std::size_t>(got), room));
             continue;
         }
-        if (n == 0) return true;
+        if (got == 0) return true;
         if (errno == EINTR) continue;
         return errno != EAGAIN && errno != EWOULDBLOCK;
     }
@@ -172,15 +172,15 @@ CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::mill
     CapturedRun result;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return result;
-    UniqueFd rd(above_std(fds[0]));
-    UniqueFd wr(above_std(fds[1]));
-    if (rd.get() < 0 || wr.get() < 0) return result;
+    UniqueFd read_end(above_std(fds[0]));
+    UniqueFd write_end(above_std(fds[1]));
+    if (read_end.get() < 0 || write_end.get() < 0) return result;
     pid_t pid = 0;
-    if (!spawn(argv, wr.get(), pid)) return result;
+    if (!spawn(argv, write_end.get(), pid)) return result;
     result.started = true;
     const RunningProgram running(pid);
-    wr.reset();  // only the child's copies keep the pipe open now
-    ::fcntl(rd.get(), F_SETFL, ::fcntl(rd.get(), F_GETFL) | O_NONBLOCK);
+    write_end.reset();  // only the child's copies keep the pipe open now
+    ::fcntl(read_end.get(), F_SETFL, ::fcntl(read_end.get(), F_GETFL) | O_NONBLOCK);
     UniqueFd pidfd(open_pidfd(pid));
 
     const auto deadline = Clock::now() + limit;
@@ -191,21 +191,20 @@ CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::mill
     while (!(exited && eof)) {
         const int left = millis_left(deadline);
         if (left <= 0) break;
-        pollfd p[2];
-        nfds_t n = 0;
-        if (!eof) p[n++] = pollfd{rd.get(), POLLIN, 0};
-        if (!exited && pidfd.get() >= 0) p[n++] = pollfd{pidfd.get(), POLLIN, 0};
+        pollfd watched[2];
+        nfds_t watching = 0;
+        if (!eof) watched[watching++] = pollfd{read_end.get(), POLLIN, 0};
+        if (!exited && pidfd.get() >= 0) watched[watching++] = pollfd{pidfd.get(), POLLIN, 0};
         const bool must_poll_child = !exited && pidfd.get() < 0;
-        const int r = ::poll(p, n, must_poll_child ? std::min(left, 20) : left);
-        if (r < 0 && errno != EINTR) break;
-        if (!eof) eof = drain(rd.get(), result.output);
+        if (::poll(watched, watching, must_poll_child ? std::min(left, 20) : left) < 0 && errno != EINTR) break;
+        if (!eof) eof = drain(read_end.get(), result.output);
         if (!exited) exited = reap_nohang(pid, &result.exit_code);
     }
     if (!(exited && eof)) {
         result.killed = !exited;
         kill_group(pid, exited);
         if (!exited) reap_blocking(pid);
-        drain(rd.get(), result.output);  // what it wrote before the kill
+        drain(read_end.get(), result.output);  // what it wrote before the kill
     }
     return result;
 }
@@ -221,8 +220,8 @@ bool run_detached(const std::vector<std::string>& argv, std::chrono::millisecond
         const int left = millis_left(deadline);
         if (left <= 0) break;
         if (pidfd.get() >= 0) {
-            pollfd p{pidfd.get(), POLLIN, 0};
-            ::poll(&p, 1, left);
+            pollfd child{pidfd.get(), POLLIN, 0};
+            ::poll(&child, 1, left);
         } else {
             ::poll(nullptr, 0, std::min(left, 20));
         }

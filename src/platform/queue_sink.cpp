@@ -21,9 +21,9 @@ void QueueSink::send(unsigned id, WParam wparam, LParam lparam) {
     std::unique_lock lk(mutex_);
     if (closed_) return;
     if (bound_ && receiver_ == std::this_thread::get_id() && inline_handler_) {
-        Handler h = inline_handler_;
+        Handler handler = inline_handler_;
         lk.unlock();
-        h(Message{id, wparam, lparam});
+        handler(Message{id, wparam, lparam});
         return;
     }
     const uint64_t ticket = next_ticket_++;
@@ -41,15 +41,15 @@ bool QueueSink::pump_one(const Handler& handler, std::chrono::milliseconds timeo
     inline_handler_ = handler;
     if (!arrived_.wait_for(lk, timeout, [&] { return closed_ || !queue_.empty(); })) return false;
     if (closed_) return false;
-    Entry e = queue_.front();
+    Entry entry = queue_.front();
     queue_.pop_front();
     lk.unlock();
-    handler(e.msg);
-    if (e.is_send) {
+    handler(entry.msg);
+    if (entry.is_send) {
         {
-            std::lock_guard g(mutex_);
+            std::lock_guard relock(mutex_);
             // Sends are queued in ticket order and handled in queue order.
-            handled_upto_ = e.ticket;
+            handled_upto_ = entry.ticket;
         }
         handled_.notify_all();
     }

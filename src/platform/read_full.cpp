@@ -6,18 +6,18 @@
 
 namespace quen::platform {
 
-ReadOutcome read_full(int fd, void* dst, size_t n, uint64_t offset) {
+ReadOutcome read_full(int fd, void* dst, size_t count, uint64_t offset) {
     ReadOutcome out;
-    auto* p = static_cast<unsigned char*>(dst);
-    while (out.bytes < n) {
-        const ssize_t r = ::pread(fd, p + out.bytes, n - out.bytes, static_cast<off_t>(offset + out.bytes));
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
+    auto* bytes = static_cast<unsigned char*>(dst);
+    while (out.bytes < count) {
+        const ssize_t got = ::pread(fd, bytes + out.bytes, count - out.bytes, static_cast<off_t>(offset + out.bytes));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
             out.error = errno;
             break;
         }
-        if (r == 0) break;
-        out.bytes += static_cast<size_t>(r);
+        if (got == 0) break;
+        out.bytes += static_cast<size_t>(got);
     }
     return out;
 }

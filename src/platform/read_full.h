@@ -11,8 +11,9 @@ struct ReadOutcome {
     int error = 0;     // errno of the read that failed; 0 when the file ended or all was read
 };
 
-// Reads up to `n` bytes at `offset` into `dst`, retrying interrupted and short
-// reads until `n` bytes are in, the file ends (a read of 0), or a read fails.
-ReadOutcome read_full(int fd, void* dst, size_t n, uint64_t offset);
+// Reads up to `count` bytes at `offset` into `dst`, retrying interrupted and
+// short reads until `count` bytes are in, the file ends (a read of 0), or a
+// read fails. The order of the arguments is pread's.
+ReadOutcome read_full(int fd, void* dst, size_t count, uint64_t offset);
 
 }  // namespace quen::platform

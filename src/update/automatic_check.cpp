@@ -2,23 +2,23 @@
 
 #include <algorithm>
 
+#include "update/description/json_description.h"
+#include "update/description/update_info.h"
+#include "update/description/version_compare.h"
 #include "update/http_fetch.h"
-#include "update/json_description.h"
 #include "update/kept_texts.h"
-#include "update/update_info.h"
-#include "update/version_compare.h"
 
 namespace quen::update {
 
 AutomaticCheckOutcome run_automatic_check(const UpdateSettings& settings, const std::atomic<bool>* cancel) {
     AutomaticCheckOutcome out;
-    FetchRequest req;
-    req.url = settings.url;
-    req.user_agent = "Quenfora@Update";
-    req.use_proxy = true;  // the system's proxy settings, as a browser would
-    req.connect_timeout = settings.connect_timeout;
-    req.total_timeout = settings.total_timeout;
-    req.cancel = cancel;
+    FetchRequest request;
+    request.url = settings.url;
+    request.user_agent = "Quenfora@Update";
+    request.use_proxy = true;  // the system's proxy settings, as a browser would
+    request.connect_timeout = settings.connect_timeout;
+    request.total_timeout = settings.total_timeout;
+    request.cancel = cancel;
 
     // One read of at most kAutomaticReadLimit bytes: the rest is never fetched.
     std::string body;
@@ -26,7 +26,7 @@ AutomaticCheckOutcome run_automatic_check(const UpdateSettings& settings, const 
         body.append(data, std::min(size, kAutomaticReadLimit - body.size()));
         return body.size() < kAutomaticReadLimit;
     };
-    const FetchResult fetch = http_get(req, on_chunk);
+    const FetchResult fetch = http_get(request, on_chunk);
 
     switch (fetch.end) {
     case FetchEnd::Complete:
@@ -62,13 +62,12 @@ AutomaticCheckOutcome run_automatic_check(const UpdateSettings& settings, const 
     return out;
 }
 
-int automatic_update_check(MessageSink& dialog, const UpdateSettings& settings, const std::atomic<bool>* cancel,
-                           std::string* failure) {
+void automatic_update_check(const UpdateSettings& settings, const std::atomic<bool>* cancel, std::string* failure,
+                            MessageSink& sink) {
     const AutomaticCheckOutcome out = run_automatic_check(settings, cancel);
     if (failure) *failure = out.failure;
     if (out.end == AutomaticEnd::Announce && !(cancel && cancel->load()))
-        dialog.send(WM_UPDATE_RESULT, 1, reinterpret_cast<LParam>(keep_text(out.version)));
-    return 1;
+        sink.send(WM_UPDATE_RESULT, 1, reinterpret_cast<LParam>(keep_text(out.version)));
 }
 
 }  // namespace quen::update

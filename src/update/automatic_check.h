@@ -29,10 +29,10 @@ struct AutomaticCheckOutcome {
 AutomaticCheckOutcome run_automatic_check(const UpdateSettings& settings, const std::atomic<bool>* cancel = nullptr);
 
 // Thread body: runs the check and, for a newer version, sends WM_UPDATE_RESULT
-// (1, pointer to the version text) to `dialog`, waiting until it has been
-// handled. Everything else ends silently. `failure`, when given, receives the
-// outcome's failure text. Returns 1.
-int automatic_update_check(MessageSink& dialog, const UpdateSettings& settings,
-                           const std::atomic<bool>* cancel = nullptr, std::string* failure = nullptr);
+// (1, pointer to the version text) to `sink`, waiting until it has been
+// handled. Everything else ends silently. `cancel` may be null; `failure`,
+// when not null, receives the outcome's failure text.
+void automatic_update_check(const UpdateSettings& settings, const std::atomic<bool>* cancel, std::string* failure,
+                            MessageSink& sink);
 
 }  // namespace quen::update

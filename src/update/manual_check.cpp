@@ -2,16 +2,16 @@
 
 #include <algorithm>
 
+#include "update/description/xml_description.h"
 #include "update/kept_texts.h"
-#include "update/xml_description.h"
 
 namespace quen::update {
 namespace {
 
-void diag(std::FILE* f, const std::string& line) {
-    if (!f) return;
-    std::fputs(line.c_str(), f);
-    std::fflush(f);
+void diag(std::FILE* stream, const std::string& line) {
+    if (!stream) return;
+    std::fputs(line.c_str(), stream);
+    std::fflush(stream);
 }
 
 }  // namespace
@@ -21,14 +21,14 @@ ManualCheckOutcome run_manual_check(const UpdateSettings& settings, const std::a
     UpdateXmlParser parser(out.info);
     diag(settings.diag_out, "www_start: " + url_host(settings.url) + "\n");
 
-    FetchRequest req;
-    req.url = settings.url;
-    req.user_agent = "WinHTTP Example/1.0";
-    req.use_proxy = false;
-    req.no_cache = true;
-    req.connect_timeout = settings.connect_timeout;
-    req.total_timeout = settings.total_timeout;
-    req.cancel = cancel;
+    FetchRequest request;
+    request.url = settings.url;
+    request.user_agent = "WinHTTP Example/1.0";
+    request.use_proxy = false;
+    request.no_cache = true;
+    request.connect_timeout = settings.connect_timeout;
+    request.total_timeout = settings.total_timeout;
+    request.cancel = cancel;
 
     // The body goes to the parser as it arrives and is not kept; past the
     // limit we stop reading, and what was parsed until then stands.
@@ -45,7 +45,7 @@ ManualCheckOutcome run_manual_check(const UpdateSettings& settings, const std::a
         }
         return true;
     };
-    out.fetch = http_get(req, on_chunk);
+    out.fetch = http_get(request, on_chunk);
 
     switch (out.fetch.end) {
     case FetchEnd::Complete:
@@ -85,8 +85,8 @@ ManualCheckOutcome run_manual_check(const UpdateSettings& settings, const std::a
     return out;
 }
 
-int manual_update_check(MessageSink& window, const UpdateSettings& settings, const std::atomic<bool>* cancel,
-                        std::string* failure) {
+void manual_update_check(const UpdateSettings& settings, const std::atomic<bool>* cancel, std::string* failure,
+                         MessageSink& sink) {
     // The manual check always answers, even when it could not run to the end.
     const char* version = nullptr;
     try {
@@ -96,12 +96,11 @@ int manual_update_check(MessageSink& window, const UpdateSettings& settings, con
     } catch (const std::exception& e) {
         if (failure) *failure = std::string("the update check failed: ") + e.what();
     }
-    if (cancel && cancel->load()) return 0;
+    if (cancel && cancel->load()) return;
     if (version)
-        window.post(WM_UPDATE_RESULT, 1, reinterpret_cast<LParam>(version));
+        sink.post(WM_UPDATE_RESULT, 1, reinterpret_cast<LParam>(version));
     else
-        window.post(WM_UPDATE_RESULT, 0, 0);
-    return 0;
+        sink.post(WM_UPDATE_RESULT, 0, 0);
 }
 
 }  // namespace quen::update

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "platform/message_sink.h"
+#include "update/description/update_info.h"
 #include "update/http_fetch.h"
-#include "update/update_info.h"
 #include "update/update_settings.h"
 
 namespace quen::update {
@@ -23,11 +23,11 @@ struct ManualCheckOutcome {
 // Runs the check on the calling thread.
 ManualCheckOutcome run_manual_check(const UpdateSettings& settings, const std::atomic<bool>* cancel = nullptr);
 
-// Thread body: runs the check and posts WM_UPDATE_RESULT to `window`
-// (1 with a pointer to the version text, kept for the life of the process; or
-// 0, 0), unless cancelled. `failure`, when given, receives the outcome's
-// failure text before the post. Returns 0.
-int manual_update_check(MessageSink& window, const UpdateSettings& settings,
-                        const std::atomic<bool>* cancel = nullptr, std::string* failure = nullptr);
+// Thread body: runs the check and posts WM_UPDATE_RESULT to `sink` (1 with a
+// pointer to the version text, kept for the life of the process; or 0, 0),
+// unless cancelled. `cancel` may be null; `failure`, when not null, receives
+// the outcome's failure text before the post.
+void manual_update_check(const UpdateSettings& settings, const std::atomic<bool>* cancel, std::string* failure,
+                         MessageSink& sink);
 
 }  // namespace quen::update

@@ -11,20 +11,20 @@ namespace quen::update {
 namespace {
 
 struct UrlDeleter {
-    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+    void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 struct TextDeleter {
-    void operator()(char* p) const { curl_free(p); }
+    void operator()(char* text) const { curl_free(text); }
 };
 
 // One part of a parsed URL, or empty when the URL or the part is missing.
 std::string url_part(const std::string& url, CURLUPart which, bool* parsed) {
-    std::unique_ptr<CURLU, UrlDeleter> u(curl_url());
+    std::unique_ptr<CURLU, UrlDeleter> parser(curl_url());
     if (parsed) *parsed = false;
-    if (!u || curl_url_set(u.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return {};
+    if (!parser || curl_url_set(parser.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return {};
     if (parsed) *parsed = true;
     char* raw = nullptr;
-    if (curl_url_get(u.get(), which, &raw, 0) != CURLUE_OK || !raw) return {};
+    if (curl_url_get(parser.get(), which, &raw, 0) != CURLUE_OK || !raw) return {};
     std::unique_ptr<char, TextDeleter> text(raw);
     return std::string(text.get());
 }

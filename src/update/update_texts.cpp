@@ -1,21 +1,21 @@
 #include "update/update_texts.h"
 
-#include "update/update_info.h"
+#include "update/description/update_info.h"
 
 namespace quen::update {
 
 std::string new_version_text(std::string_view version) {
-    std::string s = "A new version of (";
-    s += version;
-    s += ") is available. Click Yes to open download page.";
-    return s;
+    std::string text = "A new version of (";
+    text += version;
+    text += ") is available. Click Yes to open download page.";
+    return text;
 }
 
 std::string latest_version_text() {
-    std::string s = "This version of (";
-    s += kOwnVersion;
-    s += ") is the latest version.";
-    return s;
+    std::string text = "This version of (";
+    text += kOwnVersion;
+    text += ") is the latest version.";
+    return text;
 }
 
 std::string update_result_text(WParam wparam, LParam lparam) {

@@ -48,9 +48,9 @@ std::string UpdateCheckHandle::failure() const {
 
 namespace {
 
-using Body = int (*)(MessageSink&, const UpdateSettings&, const std::atomic<bool>*, std::string*);
+using CheckBody = void (*)(const UpdateSettings&, const std::atomic<bool>*, std::string*, MessageSink&);
 
-UpdateCheckHandle start(Body body, std::shared_ptr<MessageSink> sink, UpdateSettings settings) {
+UpdateCheckHandle start(CheckBody body, UpdateSettings settings, std::shared_ptr<MessageSink> sink) {
     auto control = std::make_shared<UpdateCheckHandle::Control>();
     try {
         // The thread owns copies of everything it uses; no handle is kept, as
@@ -58,7 +58,7 @@ UpdateCheckHandle start(Body body, std::shared_ptr<MessageSink> sink, UpdateSett
         std::thread([body, control, sink = std::move(sink), settings = std::move(settings)] {
             std::string why;
             try {
-                body(*sink, settings, &control->cancel, &why);
+                body(settings, &control->cancel, &why, *sink);
             } catch (const std::exception& e) {
                 why = e.what();
             } catch (...) {
@@ -74,12 +74,12 @@ UpdateCheckHandle start(Body body, std::shared_ptr<MessageSink> sink, UpdateSett
 
 }  // namespace
 
-UpdateCheckHandle start_manual_update_check(std::shared_ptr<MessageSink> window, UpdateSettings settings) {
-    return start(&manual_update_check, std::move(window), std::move(settings));
+UpdateCheckHandle start_manual_update_check(UpdateSettings settings, std::shared_ptr<MessageSink> sink) {
+    return start(&manual_update_check, std::move(settings), std::move(sink));
 }
 
-UpdateCheckHandle start_automatic_update_check(std::shared_ptr<MessageSink> dialog, UpdateSettings settings) {
-    return start(&automatic_update_check, std::move(dialog), std::move(settings));
+UpdateCheckHandle start_automatic_update_check(UpdateSettings settings, std::shared_ptr<MessageSink> sink) {
+    return start(&automatic_update_check, std::move(settings), std::move(sink));
 }
 
 }  // namespace quen::update

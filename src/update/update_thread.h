@@ -31,10 +31,10 @@ private:
     std::shared_ptr<Control> control_;
 };
 
-// The manual check: always posts WM_UPDATE_RESULT to `window` (unless cancelled).
-UpdateCheckHandle start_manual_update_check(std::shared_ptr<MessageSink> window, UpdateSettings settings);
+// The manual check: always posts WM_UPDATE_RESULT to `sink` (unless cancelled).
+UpdateCheckHandle start_manual_update_check(UpdateSettings settings, std::shared_ptr<MessageSink> sink);
 
-// The automatic check: sends WM_UPDATE_RESULT to `dialog` only for a newer version.
-UpdateCheckHandle start_automatic_update_check(std::shared_ptr<MessageSink> dialog, UpdateSettings settings);
+// The automatic check: sends WM_UPDATE_RESULT to `sink` only for a newer version.
+UpdateCheckHandle start_automatic_update_check(UpdateSettings settings, std::shared_ptr<MessageSink> sink);
 
 }  // namespace quen::update

@@ -12,11 +12,11 @@
 namespace quen::exports {
 namespace {
 
-using testing::message;
-using testing::read_file;
-using testing::shipped_template;
-using testing::TempFolder;
-using testing::write_file;
+using test::message;
+using test::read_file;
+using test::shipped_template;
+using test::TempDir;
+using test::write_file;
 
 // The statement line of a written page, without its CR LF.
 std::string data_statement(const std::string& page) {
@@ -74,13 +74,13 @@ TEST(MessageReport, ThreadRowThenItsMessagesInOrder) {
 }
 
 TEST(ContactReport, PageHoldsTheExactStatementAndTitle) {
-    TempFolder dir;
+    TempDir dir{"quen-export"};
     records::ContactRecord gone;
     gone.deleted = true;
     const records::ContactList list = {&gone};
-    ASSERT_EQ(exports::export_contacts(exports::ContactExport(list, dir.str(), shipped_template())),
+    ASSERT_EQ(exports::export_contacts(exports::ContactExport(list, dir.path(), shipped_template())),
               exports::ReportStatus::Written);
-    const std::string page = read_file(dir.path() / "Contacts.html");
+    const std::string page = read_file(dir / "Contacts.html");
     EXPECT_EQ(data_statement(page),
               R"(var data = [["ID","Deleted","Name","Phone","Email","Note","Organization",)"
               R"("Address","IM","Nickname","Website","Others"],["1","Yes","","","","","","","","","",""]];)");
@@ -95,15 +95,15 @@ TEST(ContactReport, PageHoldsTheExactStatementAndTitle) {
 }
 
 TEST(MessageReport, PageEscapesBodiesAndReplacesTheEarlierOne) {
-    TempFolder dir;
+    TempDir dir{"quen-export"};
     records::ThreadRecord t;
     t.name = "Zoë \"Z\" O\\Brien";
     t.address = "+15550100";
     t.messages = {message(1, "2024-01-01 10:00:00", "line one\nline two </script> a/b \x1B")};
     const records::ThreadList list = {&t};
-    ASSERT_EQ(exports::export_messages(exports::MessageExport(list, dir.str(), shipped_template())),
+    ASSERT_EQ(exports::export_messages(exports::MessageExport(list, dir.path(), shipped_template())),
               exports::ReportStatus::Written);
-    std::string statement = data_statement(read_file(dir.path() / "Messages.html"));
+    std::string statement = data_statement(read_file(dir / "Messages.html"));
     EXPECT_NE(statement.find(R"(["1","No","Zoë \"Z\" O\\Brien","+15550100","->","-","-","-"])"),
               std::string::npos)
         << statement;
@@ -112,25 +112,25 @@ TEST(MessageReport, PageEscapesBodiesAndReplacesTheEarlierOne) {
         << statement;
 
     t.messages[0].body = "second run";
-    ASSERT_EQ(exports::export_messages(exports::MessageExport(list, dir.str(), shipped_template())),
+    ASSERT_EQ(exports::export_messages(exports::MessageExport(list, dir.path(), shipped_template())),
               exports::ReportStatus::Written);
-    statement = data_statement(read_file(dir.path() / "Messages.html"));
+    statement = data_statement(read_file(dir / "Messages.html"));
     EXPECT_NE(statement.find("second run"), std::string::npos);
     EXPECT_EQ(statement.find("line one"), std::string::npos);
 }
 
 TEST(Reports, EmptyListsWriteNothingAndBadTemplatesFail) {
-    TempFolder dir;
-    EXPECT_EQ(exports::export_contacts(exports::ContactExport({}, dir.str(), shipped_template())), exports::ReportStatus::Nothing);
-    EXPECT_EQ(exports::export_messages(exports::MessageExport({}, dir.str(), shipped_template())), exports::ReportStatus::Nothing);
+    TempDir dir{"quen-export"};
+    EXPECT_EQ(exports::export_contacts(exports::ContactExport({}, dir.path(), shipped_template())), exports::ReportStatus::Nothing);
+    EXPECT_EQ(exports::export_messages(exports::MessageExport({}, dir.path(), shipped_template())), exports::ReportStatus::Nothing);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
     records::ContactRecord c;
     const records::ContactList list = {&c};
-    write_file(dir.path() / "template.html", "<html>no markers</html>");
-    EXPECT_EQ(exports::export_contacts(exports::ContactExport(list, dir.str(), (dir.path() / "template.html").string())),
+    write_file(dir / "template.html", "<html>no markers</html>");
+    EXPECT_EQ(exports::export_contacts(exports::ContactExport(list, dir.path(), (dir / "template.html").string())),
               exports::ReportStatus::TemplateInvalid);
-    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Contacts.html"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Contacts.html"));
 }
 
 TEST(ReportFolders, NamesFollowTheTreeLabels) {
@@ -142,24 +142,24 @@ TEST(ReportFolders, NamesFollowTheTreeLabels) {
 }
 
 TEST(ReportFolders, PhoneReportsWriteCheckedRecordsIntoCountedFolders) {
-    TempFolder dir;
+    TempDir dir{"quen-export"};
     records::ContactRecord a, b, c;
     a.name = "A";
     b.name = "B";
     b.checked = false;
     c.name = "C";
     c.deleted = true;
-    records::ThreadRecord t1, t2;
-    t1.address = "1";
-    t1.messages = {message(1, "2024-01-01 00:00:00", "x")};
-    t2.address = "2";
+    records::ThreadRecord with_message, without_messages;
+    with_message.address = "1";
+    with_message.messages = {message(1, "2024-01-01 00:00:00", "x")};
+    without_messages.address = "2";
     const records::ContactList contacts = {&c, &a, &b};
-    const records::ThreadList threads = {&t1, &t2};
+    const records::ThreadList threads = {&with_message, &without_messages};
 
     const exports::PhoneReports r =
-        exports::write_phone_reports(dir.str(), contacts, threads, "20240131235959", shipped_template());
+        exports::write_phone_reports(contacts, threads, dir.path(), "20240131235959", shipped_template());
     ASSERT_TRUE(r.ok) << r.error;
-    const auto root = dir.path() / "Retrivane20240131235959";
+    const auto root = dir / "Retrivane20240131235959";
     EXPECT_EQ(r.output_folder, root.string());
     EXPECT_EQ(r.contacts_page, (root / "Contacts (2)" / "Contacts.html").string());
     EXPECT_EQ(r.messages_page, (root / "Messages (2)" / "Messages.html").string());
@@ -173,23 +173,23 @@ TEST(ReportFolders, PhoneReportsWriteCheckedRecordsIntoCountedFolders) {
     // Nothing checked in a kind: no folder for it; an existing output folder is fine.
     a.checked = c.checked = false;
     const exports::PhoneReports again =
-        exports::write_phone_reports(dir.str(), contacts, threads, "20240131235959", shipped_template());
+        exports::write_phone_reports(contacts, threads, dir.path(), "20240131235959", shipped_template());
     ASSERT_TRUE(again.ok) << again.error;
     EXPECT_TRUE(again.contacts_page.empty());
     EXPECT_FALSE(again.messages_page.empty());
 }
 
 TEST(ReportFolders, PhoneReportsFailWithoutTemplateBeforeMakingFolders) {
-    TempFolder dir;
+    TempDir dir{"quen-export"};
     records::ContactRecord a;
     const records::ContactList contacts = {&a};
-    const exports::PhoneReports r = exports::write_phone_reports(dir.str(), contacts, {}, "20240131235959",
-                                               (dir.path() / "absent.html").string());
+    const exports::PhoneReports r = exports::write_phone_reports(contacts, {}, dir.path(), "20240131235959",
+                                               (dir / "absent.html").string());
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.error.find("absent.html"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
-    EXPECT_FALSE(exports::write_phone_reports("", contacts, {}, "1", shipped_template()).ok);
+    EXPECT_FALSE(exports::write_phone_reports(contacts, {}, "", "1", shipped_template()).ok);
 }
 
 }  // namespace

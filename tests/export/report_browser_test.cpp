@@ -16,10 +16,10 @@
 namespace quen::exports {
 namespace {
 
-using testing::message;
-using testing::read_file;
-using testing::shipped_template;
-using testing::TempFolder;
+using test::message;
+using test::read_file;
+using test::shipped_template;
+using test::TempDir;
 
 constexpr const char* kChromium = "/usr/bin/chromium";
 
@@ -39,10 +39,10 @@ std::string file_url(const std::string& path) {
 }
 
 // The DOM of the page after load, as Chromium serialises it; empty on failure.
-std::string rendered_dom(const std::string& page, const TempFolder& work, const std::string& hash = {}) {
+std::string rendered_dom(const std::string& page, const TempDir& work, const std::string& hash = {}) {
     static int serial = 0;
-    const std::string profile = (work.path() / ("profile" + std::to_string(serial))).string();
-    const std::string out = (work.path() / ("dom" + std::to_string(serial++) + ".html")).string();
+    const std::string profile = (work / ("profile" + std::to_string(serial))).string();
+    const std::string out = (work / ("dom" + std::to_string(serial++) + ".html")).string();
     const std::string command = std::string("timeout 60 ") + kChromium +
                                 " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
                                 " --disable-background-networking --disable-component-update"
@@ -86,12 +86,12 @@ protected:
         kept.address = "+15550111";
         kept.messages = {message(2, "2024-01-02 09:00:00", "hello Ann")};
 
-        reports = exports::write_phone_reports(work.str(), {&gone, &ann, &bob}, {&lost, &kept},
-                                      "20240131235959", shipped_template());
+        reports = exports::write_phone_reports({&gone, &ann, &bob}, {&lost, &kept}, work.path(), "20240131235959",
+                                               shipped_template());
         ASSERT_TRUE(reports.ok) << reports.error;
     }
 
-    TempFolder work;
+    TempDir work{"quen-report"};
     records::ContactRecord gone, ann, bob;
     records::ThreadRecord lost, kept;
     exports::PhoneReports reports;

@@ -10,9 +10,9 @@
 namespace quen::exports {
 namespace {
 
-using testing::read_file;
-using testing::TempFolder;
-using testing::write_file;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
 
 TEST(ReportPage, ReplacesFirstMarkersAndWritesCrLfLineEnds) {
     // Mixed line ends in the template, a lone CR, and a second copy of each marker.
@@ -43,28 +43,28 @@ TEST(ReportPage, MissingMarkersWriteNothing) {
     EXPECT_FALSE(exports::build_report_page("var data = []; <title>x</title>", "T", "[]", page));
     EXPECT_TRUE(page.empty());
 
-    TempFolder dir;
-    write_file(dir.path() / "bad.html", "<html><title></title></html>");
-    const std::string out = (dir.path() / "out.html").string();
-    EXPECT_EQ(exports::write_report_page("T", (dir.path() / "bad.html").string(), out, "[]"),
+    TempDir dir{"quen-export"};
+    write_file(dir / "bad.html", "<html><title></title></html>");
+    const std::string out = (dir / "out.html").string();
+    EXPECT_EQ(exports::write_report_page("T", "[]", (dir / "bad.html").string(), out),
               exports::ReportStatus::TemplateInvalid);
-    EXPECT_EQ(exports::write_report_page("T", (dir.path() / "absent.html").string(), out, "[]"),
+    EXPECT_EQ(exports::write_report_page("T", "[]", (dir / "absent.html").string(), out),
               exports::ReportStatus::TemplateMissing);
-    EXPECT_EQ(exports::write_report_page("T", "", out, "[]"), exports::ReportStatus::TemplateMissing);
+    EXPECT_EQ(exports::write_report_page("T", "[]", "", out), exports::ReportStatus::TemplateMissing);
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST(ReportPage, RewriteReplacesTheEarlierPage) {
-    TempFolder dir;
-    const auto tpl = dir.path() / "template.html";
+    TempDir dir{"quen-export"};
+    const auto tpl = dir / "template.html";
     // Longer than one 255-byte read piece, so the pieces must join up.
     const std::string filler(700, 'x');
     write_file(tpl, "<title></title>\n" + filler + "\nvar data = [];\n");
-    const std::string out = (dir.path() / "Contacts.html").string();
+    const std::string out = (dir / "Contacts.html").string();
 
-    ASSERT_EQ(exports::write_report_page("Contacts", tpl.string(), out, R"([["first page, longer"]])"),
+    ASSERT_EQ(exports::write_report_page("Contacts", R"([["first page, longer"]])", tpl.string(), out),
               exports::ReportStatus::Written);
-    ASSERT_EQ(exports::write_report_page("Contacts", tpl.string(), out, R"([["2nd"]])"),
+    ASSERT_EQ(exports::write_report_page("Contacts", R"([["2nd"]])", tpl.string(), out),
               exports::ReportStatus::Written);
     EXPECT_EQ(read_file(out),
               "<title>Contacts</title>\r\n" + filler + "\r\nvar data = [[\"2nd\"]];\r\n");
@@ -78,17 +78,17 @@ TEST(ReportPage, RewriteReplacesTheEarlierPage) {
 }
 
 TEST(ReportPage, UnwritableOutputFailsAndKeepsNothingBehind) {
-    TempFolder dir;
-    const auto tpl = dir.path() / "template.html";
+    TempDir dir{"quen-export"};
+    const auto tpl = dir / "template.html";
     write_file(tpl, "<title></title>var data = [];");
     // The output folder does not exist.
-    EXPECT_EQ(exports::write_report_page("T", tpl.string(), (dir.path() / "no/such/out.html").string(), "[]"),
+    EXPECT_EQ(exports::write_report_page("T", "[]", tpl.string(), (dir / "no/such/out.html").string()),
               exports::ReportStatus::WriteFailed);
     // The output path is a folder: the folder stays and no temp file is left.
-    std::filesystem::create_directory(dir.path() / "taken.html");
-    EXPECT_EQ(exports::write_report_page("T", tpl.string(), (dir.path() / "taken.html").string(), "[]"),
+    std::filesystem::create_directory(dir / "taken.html");
+    EXPECT_EQ(exports::write_report_page("T", "[]", tpl.string(), (dir / "taken.html").string()),
               exports::ReportStatus::WriteFailed);
-    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "taken.html"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "taken.html"));
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
         (void)entry;

@@ -10,15 +10,16 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const quen::phone::DeviceState s = quen::phone::parse_device_listing(text);
-    if (s != quen::phone::DeviceState::NoDevice && s != quen::phone::DeviceState::Ready && s != quen::phone::DeviceState::NotAuthorized)
+    using quen::phone::DeviceState;
+    const DeviceState state = quen::phone::parse_device_listing(text);
+    if (state != DeviceState::NoDevice && state != DeviceState::Ready && state != DeviceState::NotAuthorized)
         std::abort();
     // The first deciding line wins: a prefix ending at a line feed that already
     // decides must decide the same way.
-    const std::size_t lf = text.find('\n');
-    if (lf != std::string_view::npos) {
-        const quen::phone::DeviceState first = quen::phone::parse_device_listing(text.substr(0, lf + 1));
-        if (first != quen::phone::DeviceState::NoDevice && first != s) std::abort();
+    const std::size_t line_end = text.find('\n');
+    if (line_end != std::string_view::npos) {
+        const DeviceState first = quen::phone::parse_device_listing(text.substr(0, line_end + 1));
+        if (first != DeviceState::NoDevice && first != state) std::abort();
     }
     return 0;
 }

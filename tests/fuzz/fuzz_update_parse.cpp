@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "update/json_description.h"
-#include "update/update_info.h"
-#include "update/version_compare.h"
-#include "update/xml_description.h"
+#include "update/description/json_description.h"
+#include "update/description/update_info.h"
+#include "update/description/version_compare.h"
+#include "update/description/xml_description.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
@@ -35,10 +35,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The comparison is antisymmetric on any two texts.
     const std::size_t cut = body.find('\n');
     if (cut != std::string_view::npos) {
-        const auto a = body.substr(0, cut), b = body.substr(cut + 1);
-        const auto ab = quen::update::compare_versions(a, b);
-        const auto ba = quen::update::compare_versions(b, a);
-        if (ab.has_value() != ba.has_value() || (ab && *ab != -*ba)) std::abort();
+        const auto first = body.substr(0, cut), second = body.substr(cut + 1);
+        const auto forward = quen::update::compare_versions(first, second);
+        const auto backward = quen::update::compare_versions(second, first);
+        if (forward.has_value() != backward.has_value() || (forward && *forward != -*backward)) std::abort();
     }
     return 0;
 }

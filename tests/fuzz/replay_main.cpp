@@ -8,8 +8,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
-static void run_file(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
+static void run_file(const std::filesystem::path& input) {
+    std::ifstream in(input, std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
 }
@@ -17,12 +17,15 @@ static void run_file(const std::filesystem::path& p) {
 int main(int argc, char** argv) {
     size_t count = 0;
     for (int i = 1; i < argc; ++i) {
-        std::filesystem::path p(argv[i]);
-        if (std::filesystem::is_directory(p)) {
-            for (const auto& e : std::filesystem::recursive_directory_iterator(p))
-                if (e.is_regular_file()) { run_file(e.path()); ++count; }
+        const std::filesystem::path input(argv[i]);
+        if (std::filesystem::is_directory(input)) {
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(input))
+                if (entry.is_regular_file()) {
+                    run_file(entry.path());
+                    ++count;
+                }
         } else {
-            run_file(p);
+            run_file(input);
             ++count;
         }
     }

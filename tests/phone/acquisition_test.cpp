@@ -8,28 +8,30 @@
 #include <vector>
 
 #include "platform/paths.h"
-#include "sim_phone.h"
+#include "test_support/sim_phone.h"
 
 namespace quen::phone {
 namespace {
 
 using namespace std::chrono_literals;
+using test::read_file;
 using test::SimPhone;
+using test::write_file;
 using Calls = std::vector<std::vector<std::string>>;
 namespace fs = std::filesystem;
 
 // What the recovery sends for one acquisition of a Ready phone: every captured
 // command is preceded by its own start-server.
 Calls expected_calls(const phone::WorkFolder& work) {
-    Calls c{{"start-server"}, {"devices"}};
+    Calls calls{{"start-server"}, {"devices"}};
     const auto locals = phone::local_database_targets(work);
     for (std::size_t i = 0; i < phone::kRemoteDatabaseFiles.size(); ++i) {
-        c.push_back({"start-server"});
-        c.push_back({"shell", "su", "root", "chmod", "777", phone::kRemoteDatabaseFiles[i]});
-        c.push_back({"start-server"});
-        c.push_back({"pull", phone::kRemoteDatabaseFiles[i], locals[i]});
+        calls.push_back({"start-server"});
+        calls.push_back({"shell", "su", "root", "chmod", "777", phone::kRemoteDatabaseFiles[i]});
+        calls.push_back({"start-server"});
+        calls.push_back({"pull", phone::kRemoteDatabaseFiles[i], locals[i]});
     }
-    return c;
+    return calls;
 }
 
 void put_all_six(SimPhone& phone) {
@@ -48,9 +50,9 @@ TEST(Acquisition, RootedPhoneSixFilesAndTwoBackupsLandUnderAPathWithBlanks) {
 
     const auto locals = phone::local_database_targets(work);
     for (std::size_t i = 0; i < locals.size(); ++i)
-        EXPECT_EQ(SimPhone::read(locals[i]), std::string("content of ") + phone::kRemoteDatabaseFiles[i]) << locals[i];
-    EXPECT_EQ(SimPhone::read(work.contacts_backup), SimPhone::read(work.contacts_db));
-    EXPECT_EQ(SimPhone::read(work.messages_backup), SimPhone::read(work.messages_db));
+        EXPECT_EQ(read_file(locals[i]), std::string("content of ") + phone::kRemoteDatabaseFiles[i]) << locals[i];
+    EXPECT_EQ(read_file(work.contacts_backup), read_file(work.contacts_db));
+    EXPECT_EQ(read_file(work.messages_backup), read_file(work.messages_db));
     // The backup copy is made without the database's companions.
     EXPECT_FALSE(fs::exists(work.contacts_backup + "-wal"));
     EXPECT_FALSE(fs::exists(work.messages_backup + "-shm"));
@@ -96,7 +98,7 @@ TEST(Acquisition, StaleWorkFilesAndTheirLogsAreRemovedBeforeAFreshPull) {
 
     // An earlier run (another phone) left every file behind.
     phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
-    for (const auto& path : work.database_paths()) SimPhone::write(path, "old " + path);
+    for (const auto& path : work.database_paths()) write_file(path, "old " + path);
 
     // A second start finds the folders present and clears the old files,
     // logs included, so SQLite cannot apply an old log to the new copy.
@@ -105,25 +107,25 @@ TEST(Acquisition, StaleWorkFilesAndTheirLogsAreRemovedBeforeAFreshPull) {
     EXPECT_TRUE(fs::is_directory(work.picture_folder));
 
     EXPECT_EQ(phone::run_acquisition(phone.helper(), work), phone::DeviceState::Ready);
-    EXPECT_EQ(SimPhone::read(work.contacts_db), "new contacts");
-    EXPECT_EQ(SimPhone::read(work.messages_backup), "new messages");
+    EXPECT_EQ(read_file(work.contacts_db), "new contacts");
+    EXPECT_EQ(read_file(work.messages_backup), "new messages");
     for (const auto* path : {&work.contacts_shm, &work.contacts_wal, &work.messages_shm, &work.messages_wal})
         EXPECT_FALSE(fs::exists(*path)) << *path;
 
     // Closing (or going back) deletes the database files and the logs again.
-    SimPhone::write(work.contacts_wal, "log");
+    write_file(work.contacts_wal, "log");
     phone::delete_work_files(work);
     for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
     EXPECT_TRUE(fs::is_directory(work.contacts_backup_folder));
 }
 
 TEST(Acquisition, WorkFolderLayout) {
-    const phone::WorkFolder w = phone::work_folder_paths("/T mp/");
-    EXPECT_EQ(w.contacts_db, "/T mp/Quenfora/contacts2.db");
-    EXPECT_EQ(w.contacts_backup, "/T mp/Quenfora/bak/contacts2.db");
-    EXPECT_EQ(w.picture_folder, "/T mp/Quenfora/picture/");
-    EXPECT_EQ(w.messages_db, "/T mp/quenfora-recovery-for-android/mmssms.db");
-    EXPECT_EQ(w.messages_backup, "/T mp/quenfora-recovery-for-android/bak/mmssms.db");
+    const phone::WorkFolder work = phone::work_folder_paths("/T mp/");
+    EXPECT_EQ(work.contacts_db, "/T mp/Quenfora/contacts2.db");
+    EXPECT_EQ(work.contacts_backup, "/T mp/Quenfora/bak/contacts2.db");
+    EXPECT_EQ(work.picture_folder, "/T mp/Quenfora/picture/");
+    EXPECT_EQ(work.messages_db, "/T mp/quenfora-recovery-for-android/mmssms.db");
+    EXPECT_EQ(work.messages_backup, "/T mp/quenfora-recovery-for-android/bak/mmssms.db");
     const std::array<std::string, 8> order = {
         "/T mp/Quenfora/contacts2.db",
         "/T mp/Quenfora/bak/contacts2.db",
@@ -134,13 +136,13 @@ TEST(Acquisition, WorkFolderLayout) {
         "/T mp/quenfora-recovery-for-android/mmssms.db-shm",
         "/T mp/quenfora-recovery-for-android/mmssms.db-wal",
     };
-    EXPECT_EQ(w.database_paths(), order);
+    EXPECT_EQ(work.database_paths(), order);
 }
 
 TEST(Acquisition, PictureFolderIsRemovedWithItsContent) {
     SimPhone phone;
     const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
-    SimPhone::write(work.picture_folder + "3-2048.jpg", "jpeg");
+    write_file(work.picture_folder + "3-2048.jpg", "jpeg");
     fs::create_directories(work.picture_folder + "sub");
     phone::remove_picture_folder(work);
     EXPECT_FALSE(fs::exists(work.picture_folder));
@@ -171,9 +173,9 @@ TEST(AdbRunner, OverstayingHelperIsCutOff) {
 
     // A listing that hangs gives no output, hence no device.
     phone.set("delay-devices", "20000");
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(phone::adb_devices_state(helper), phone::DeviceState::NoDevice);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 15s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 15s);
 
     // A helper whose child keeps its output open does not hold the call past the limit.
     phone.set("delay-devices", "0");
@@ -201,7 +203,7 @@ TEST(AdbRunner, HelperBesideTheProgramIsPreferredToAdbOnPath) {
     const std::string beside = platform::program_folder() + "/" + phone::kAdbHelperFileName;
     fs::remove(beside);
     EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{}), "adb");
-    fs::create_symlink(test::kPhoneSim, beside);
+    fs::create_symlink(test::kPhoneSimProgram, beside);
     EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{}), beside);
     EXPECT_EQ(phone::adb_devices_state(phone::AdbHelper{}), phone::DeviceState::Ready);
     EXPECT_EQ(phone::adb_helper_program(phone::AdbHelper{"/opt/my adb"}), "/opt/my adb");  // --adb wins

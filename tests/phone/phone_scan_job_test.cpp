@@ -15,12 +15,13 @@
 #include "phone/acquisition.h"
 #include "platform/queue_sink.h"
 #include "sample_phone.h"
-#include "sim_phone.h"
+#include "test_support/sim_phone.h"
 
 namespace quen::phone {
 namespace {
 
 using namespace std::chrono_literals;
+using test::read_file;
 using test::SimPhone;
 
 struct JobRun {
@@ -44,7 +45,7 @@ Seq seq(const std::vector<Message>& messages) {
 JobRun run_job(SimPhone& phone) {
     auto sink = std::make_shared<QueueSink>();
     auto scan = std::make_shared<phone::PhoneScan>();
-    scan->window = sink;
+    scan->sink = sink;
     scan->helper = phone.helper();
     scan->work = phone::prepare_work_folder(phone.temp());
     phone::PhoneScanDriver driver(scan);
@@ -120,12 +121,12 @@ TEST(PhoneScanJob, RootedSamplePhoneFillsTheMapsAndListsDeletedFirst) {
     SimPhone phone;
     phone.ready();
     phone.rooted();
-    const std::string made = phone.phone_dir() + "/made";
+    const std::string made = phone.scratch_dir() + "/made";
     std::string error;
     const auto sample = sample_phone::make_sample_phone(made, sample_phone::Options{}, error);
     ASSERT_TRUE(sample) << error;
-    phone.put(phone::kRemoteDatabaseFiles[0], SimPhone::read(sample->contacts_path));
-    phone.put(phone::kRemoteDatabaseFiles[3], SimPhone::read(sample->messages_path));
+    phone.put(phone::kRemoteDatabaseFiles[0], read_file(sample->contacts_path));
+    phone.put(phone::kRemoteDatabaseFiles[3], read_file(sample->messages_path));
 
     const JobRun run = run_job(phone);
     EXPECT_EQ(seq(run.messages), full_sequence());
@@ -163,12 +164,12 @@ TEST(PhoneScanJob, RootedSamplePhoneFillsTheMapsAndListsDeletedFirst) {
 // A sink that only records, so the test can drop every other reference.
 class RecordingSink final : public MessageSink {
 public:
-    void post(unsigned id, WParam w, LParam l) override {
+    void post(unsigned id, WParam wparam, LParam lparam) override {
         std::lock_guard lk(mutex_);
-        got_.push_back({id, w, l});
+        got_.push_back({id, wparam, lparam});
         cv_.notify_all();
     }
-    void send(unsigned id, WParam w, LParam l) override { post(id, w, l); }
+    void send(unsigned id, WParam wparam, LParam lparam) override { post(id, wparam, lparam); }
     bool wait_for(unsigned id, std::chrono::seconds limit) {
         std::unique_lock lk(mutex_);
         return cv_.wait_for(lk, limit, [&] {
@@ -188,7 +189,7 @@ TEST(PhoneScanJob, ThreadsOutliveTheReceiversReferences) {
     auto sink = std::make_shared<RecordingSink>();
     {
         auto scan = std::make_shared<phone::PhoneScan>();
-        scan->window = sink;
+        scan->sink = sink;
         scan->helper = phone.helper();
         scan->work = phone::prepare_work_folder(phone.temp());
         phone::start_acquisition(scan);

@@ -12,6 +12,8 @@
 #include <string>
 #include <thread>
 
+#include "test_support/files.h"
+
 namespace quen::platform {
 namespace {
 
@@ -63,9 +65,9 @@ TEST(ProcessRunner, OutputLargerThanThePipeComesBackWhole) {
 }
 
 TEST(ProcessRunner, OverstayIsKilledAndPartialOutputReturned) {
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto started = std::chrono::steady_clock::now();
     const auto r = sh("printf partial; echo ' and more' >&2; exec sleep 30", 2s);
-    const auto took = std::chrono::steady_clock::now() - t0;
+    const auto took = std::chrono::steady_clock::now() - started;
     EXPECT_TRUE(r.started);
     EXPECT_TRUE(r.killed);
     EXPECT_EQ(r.output, "partial and more\n");
@@ -111,26 +113,25 @@ TEST(ProcessRunner, KillRunningProgramsEndsTheWaitsInProgress) {
         r = sh("echo $$; exec sleep 30", 60s);
         done = true;
     });
-    const auto t0 = std::chrono::steady_clock::now();
-    while (!done && std::chrono::steady_clock::now() - t0 < 50s) {
+    const auto started = std::chrono::steady_clock::now();
+    while (!done && std::chrono::steady_clock::now() - started < 50s) {
         platform::kill_running_programs();  // what an interrupt handler calls
         std::this_thread::sleep_for(100ms);
     }
     waiter.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 20s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
     const long pid = std::strtol(r.output.c_str(), nullptr, 10);
     ASSERT_GT(pid, 0) << r.output;
     EXPECT_TRUE(process_gone(pid));
 }
 
 TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
-    const auto dir = std::filesystem::temp_directory_path() / ("quen-detached-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
+    const test::TempDir dir("quen-detached");
     const std::string pidfile = (dir / "pid").string();
 
-    const auto t0 = std::chrono::steady_clock::now();
+    const auto started = std::chrono::steady_clock::now();
     EXPECT_TRUE(platform::run_detached({"/bin/sh", "-c", "echo $$ > \"$0\"; exec sleep 30", pidfile}, 2s));
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, 10s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
     std::ifstream in(pidfile);
     long pid = 0;
     in >> pid;
@@ -141,7 +142,6 @@ TEST(ProcessRunner, DetachedRunWaitsBoundedAndKillsOnOverstay) {
     const std::string marker = (dir / "ran").string();
     EXPECT_TRUE(platform::run_detached({"/bin/sh", "-c", "echo hi; touch \"$0\"", marker}));
     EXPECT_TRUE(std::filesystem::exists(marker));
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "update/automatic_check.h"
-#include "update/local_http_server.h"
+#include "test_support/local_http_server.h"
 #include "update/update_test_support.h"
 
 namespace quen::update {

@@ -2,7 +2,7 @@
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
-#include "update/local_http_server.h"
+#include "test_support/local_http_server.h"
 #include "update/manual_check.h"
 #include "update/update_test_support.h"
 

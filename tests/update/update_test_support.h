@@ -27,6 +27,6 @@ inline std::string nversion_json(const std::string& version) {
     return "{\"Contavire\": [{\"Nversion\": \"" + version + "\", \"Url\": \"x\"}, {\"Nversion\": \"9.9.9.9\"}]}";
 }
 
-constexpr const char* kOurs = "Quenfora Corvalin for Android";
+inline const std::string kOurs = "Quenfora Corvalin for Android";
 
 }  // namespace quen::test

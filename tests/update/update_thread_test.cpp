@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/queue_sink.h"
-#include "update/local_http_server.h"
+#include "test_support/local_http_server.h"
 #include "update/update_test_support.h"
 #include "update/update_texts.h"
 #include "update/update_thread.h"
@@ -36,7 +36,7 @@ std::vector<Message> pump_until_finished(QueueSink& sink, const UpdateCheckHandl
 TEST(UpdateThread, ManualCheckPostsTheResult) {
     LocalHttpServer server(Reply{Mode::Respond, 200, "<u>" + test::product(test::kOurs, "2.1.0.36") + "</u>", {}, 0});
     auto sink = std::make_shared<QueueSink>();
-    const UpdateCheckHandle check = start_manual_update_check(sink, test::local_settings(server.url()));
+    const UpdateCheckHandle check = start_manual_update_check(test::local_settings(server.url()), sink);
     const std::vector<Message> got = pump_until_finished(*sink, check);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].id, WM_UPDATE_RESULT);
@@ -52,7 +52,7 @@ TEST(UpdateThread, ManualCheckPostsTheResult) {
 TEST(UpdateThread, ManualCheckAlwaysAnswers) {
     LocalHttpServer server(Reply{Mode::CloseAtOnce, 200, {}, {}, 0});
     auto sink = std::make_shared<QueueSink>();
-    const UpdateCheckHandle check = start_manual_update_check(sink, test::local_settings(server.url()));
+    const UpdateCheckHandle check = start_manual_update_check(test::local_settings(server.url()), sink);
     const std::vector<Message> got = pump_until_finished(*sink, check);
     ASSERT_EQ(got.size(), 1u);
     EXPECT_EQ(got[0].wparam, 0u);
@@ -65,7 +65,7 @@ TEST(UpdateThread, AutomaticCheckSendsAndWaitsOnlyForNewer) {
     {
         LocalHttpServer server(Reply{Mode::Respond, 200, test::nversion_json("2.2.0.1"), {}, 0});
         auto sink = std::make_shared<QueueSink>();
-        const UpdateCheckHandle check = start_automatic_update_check(sink, test::local_settings(server.url()));
+        const UpdateCheckHandle check = start_automatic_update_check(test::local_settings(server.url()), sink);
         bool sender_waiting = false;
         const std::vector<Message> got = pump_until_finished(*sink, check, [&](const Message&) {
             sender_waiting = !check.finished();  // a send returns only after this
@@ -78,7 +78,7 @@ TEST(UpdateThread, AutomaticCheckSendsAndWaitsOnlyForNewer) {
     {
         LocalHttpServer server(Reply{Mode::Respond, 200, test::nversion_json("2.1.0.34"), {}, 0});
         auto sink = std::make_shared<QueueSink>();
-        const UpdateCheckHandle check = start_automatic_update_check(sink, test::local_settings(server.url()));
+        const UpdateCheckHandle check = start_automatic_update_check(test::local_settings(server.url()), sink);
         EXPECT_TRUE(pump_until_finished(*sink, check).empty());
         EXPECT_TRUE(check.finished());
     }
@@ -88,7 +88,7 @@ TEST(UpdateThread, CancelEndsAHangingCheckWithoutAMessage) {
     LocalHttpServer server(Reply{Mode::NeverAnswer, 200, {}, {}, 0});
     auto sink = std::make_shared<QueueSink>();
     // Long time-outs: only the cancel can end it within the wait below.
-    UpdateCheckHandle check = start_manual_update_check(sink, test::local_settings(server.url(), 60s));
+    UpdateCheckHandle check = start_manual_update_check(test::local_settings(server.url(), 60s), sink);
     std::this_thread::sleep_for(100ms);
     EXPECT_FALSE(check.finished());
     check.cancel();
@@ -100,7 +100,7 @@ TEST(UpdateThread, TheThreadKeepsItsSinkAliveUntilItEnds) {
     LocalHttpServer server(Reply{Mode::NeverAnswer, 200, {}, {}, 0});
     auto sink = std::make_shared<QueueSink>();
     const std::weak_ptr<QueueSink> watch = sink;
-    const UpdateCheckHandle check = start_manual_update_check(sink, test::local_settings(server.url(), 300ms));
+    const UpdateCheckHandle check = start_manual_update_check(test::local_settings(server.url(), 300ms), sink);
     sink.reset();  // the receiver goes away while the check runs
     EXPECT_FALSE(watch.expired());
     ASSERT_TRUE(check.wait_for(15s));

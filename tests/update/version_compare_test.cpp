@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "update/version_compare.h"
+#include "update/description/version_compare.h"
 
 namespace quen::update {
 namespace {

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <string>
 
-#include "update/xml_description.h"
+#include "update/description/xml_description.h"
+#include "update/update_test_support.h"
 
 namespace quen::update {
 namespace {
 
-const std::string kOurs = "Quenfora Corvalin for Android";
+using test::kOurs;
 
 struct Parsed {
     UpdateInfo info;

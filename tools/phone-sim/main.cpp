@@ -47,9 +47,9 @@ bool exists(const std::string& name) {
 std::string read_file(const std::string& path, bool* ok = nullptr) {
     std::ifstream in(path, std::ios::binary);
     if (ok) *ok = static_cast<bool>(in);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 void append_line(const std::string& name, const std::string& line) {

@@ -121,7 +121,7 @@ public:
     }
 
 private:
-    quen::test_support::TempDir dir_{"quen-disks"};
+    quen::test::TempDir dir_{"quen-disks"};
     std::string root_;
     EnumPaths paths_;
 };

@@ -49,10 +49,10 @@ class TempImage {
 public:
     explicit TempImage(const Bytes& content) : path_(dir_.file("image", content)) {}
     const std::string& path() const { return path_; }
-    Bytes read_back() const { return quen::test_support::read_bytes(path_); }
+    Bytes read_back() const { return quen::test::read_bytes(path_); }
 
 private:
-    quen::test_support::TempDir dir_{"quen-engine"};
+    quen::test::TempDir dir_{"quen-engine"};
     std::string path_;
 };
 

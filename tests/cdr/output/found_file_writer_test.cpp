@@ -21,8 +21,8 @@ using namespace quen::cdr;
 
 namespace {
 
-using quen::test_support::read_bytes;
-using quen::test_support::TempDir;
+using quen::test::read_bytes;
+using quen::test::TempDir;
 
 // A disk image whose byte i is a function of i, so every slice is recognisable.
 struct Disk {

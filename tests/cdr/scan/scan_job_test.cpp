@@ -28,8 +28,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-using quen::test_support::read_bytes;
-using quen::test_support::TempDir;
+using quen::test::read_bytes;
+using quen::test::TempDir;
 
 std::vector<uint8_t> pattern_bytes(size_t n, uint8_t seed) {
     std::vector<uint8_t> b(n);

@@ -40,7 +40,7 @@ std::vector<std::string> regions(const std::string& path, const FreeSpaceLayout&
 
 class HostilePages : public ::testing::Test {
 protected:
-    test_support::TempDir temp_{"quen-free-regions"};
+    test::TempDir temp_{"quen-free-regions"};
     const fs::path dir_{temp_.path()};
 };
 

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 using sample_phone::Sample;
 using sample_phone::Variant;
 
-std::string file_bytes(const fs::path& path) { return test_support::read_file(path); }
+std::string file_bytes(const fs::path& path) { return test::read_file(path); }
 
 class GeneratedPhone : public ::testing::TestWithParam<Variant> {
 protected:
@@ -40,7 +40,7 @@ protected:
         mimetype_id_table().clear();
         for (const auto& [id, text] : sample_.mimetypes) mimetype_id_table()[id] = text;
     }
-    test_support::TempDir temp_{"quen-free-space"};
+    test::TempDir temp_{"quen-free-space"};
     const fs::path dir_{temp_.path()};
     Sample sample_;
 };
@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Variants, GeneratedPhone,
 void exec(sqlite3* db, const char* sql) { ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sql; }
 
 TEST(FreeSpaceProbe, DecidesWhatIsScanned) {
-    test_support::TempDir temp("quen-probe");
+    test::TempDir temp("quen-probe");
     const fs::path dir(temp.path());
     const fs::path path = dir / "contacts2.db";
     sqlite3* db = nullptr;

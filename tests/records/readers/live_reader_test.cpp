@@ -20,7 +20,7 @@ namespace {
 class LiveReaderLayouts : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(LiveReaderLayouts, ContactsFoundByColumnName) {
-    test_support::TempDir temp("quen-live-contacts");
+    test::TempDir temp("quen-live-contacts");
     const fs::path dir(temp.path());
     const auto path = dir / "contacts2.db";
     {
@@ -46,7 +46,7 @@ TEST_P(LiveReaderLayouts, ContactsFoundByColumnName) {
 }
 
 TEST_P(LiveReaderLayouts, MessagesFoundByColumnName) {
-    test_support::TempDir temp("quen-live-sms");
+    test::TempDir temp("quen-live-sms");
     const fs::path dir(temp.path());
     const auto path = dir / "mmssms.db";
     const long long when = 1700000123456LL;
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(AndroidVersions, LiveReaderLayouts, ::testing::Values(L
 // A table whose columns stand in an order no Android version uses: a reader
 // going by position would pick the wrong values.
 TEST(LiveReader, ShuffledColumnsStillReadByName) {
-    test_support::TempDir temp("quen-live-shuffled");
+    test::TempDir temp("quen-live-shuffled");
     const fs::path dir(temp.path());
     const auto contacts = dir / "contacts2.db";
     const auto sms = dir / "mmssms.db";
@@ -130,14 +130,14 @@ fs::path pulled_wal_copy(const fs::path& dir, bool with_shm) {
 TEST(LiveReader, UncheckpointedWalIsSeenAndLeftUntouched) {
     for (int shm_case = 0; shm_case < 3; ++shm_case) {
         SCOPED_TRACE(shm_case);
-        test_support::TempDir temp("quen-live-wal");
+        test::TempDir temp("quen-live-wal");
         const fs::path dir(temp.path());
         const fs::path db = pulled_wal_copy(dir, shm_case == 0);
         const fs::path wal = db.string() + "-wal";
         // Case 2: a "-shm" that cannot be opened at all.
         if (shm_case == 2) fs::create_directory(db.string() + "-shm");
-        const std::string db_before = test_support::read_file(db);
-        const std::string wal_before = test_support::read_file(wal);
+        const std::string db_before = test::read_file(db);
+        const std::string wal_before = test::read_file(wal);
         ASSERT_GT(wal_before.size(), 0u);
 
         const auto messages = read_live_messages(db.string());
@@ -148,8 +148,8 @@ TEST(LiveReader, UncheckpointedWalIsSeenAndLeftUntouched) {
         // Reading again after the first connection closed: still the log.
         EXPECT_EQ(read_live_messages(db.string()).size(), 2u);
         ASSERT_TRUE(fs::exists(wal));
-        EXPECT_EQ(test_support::read_file(db), db_before);
-        EXPECT_EQ(test_support::read_file(wal), wal_before);
+        EXPECT_EQ(test::read_file(db), db_before);
+        EXPECT_EQ(test::read_file(wal), wal_before);
     }
 }
 
@@ -158,7 +158,7 @@ TEST(LiveReader, UncheckpointedWalIsSeenAndLeftUntouched) {
 // open may not roll the journal back; the reader must still show the
 // committed rows and leave both files as they are.
 TEST(LiveReader, HotJournalShowsCommittedRowsAndStaysUntouched) {
-    test_support::TempDir temp("quen-live-hot");
+    test::TempDir temp("quen-live-hot");
     const fs::path dir(temp.path());
     fs::create_directories(dir / "live");
     fs::create_directories(dir / "copy");
@@ -174,19 +174,19 @@ TEST(LiveReader, HotJournalShowsCommittedRowsAndStaysUntouched) {
         db.exec("ROLLBACK;");
     }
     const auto path = dir / "copy" / "mmssms.db";
-    const std::string db_before = test_support::read_file(path);
-    const std::string journal_before = test_support::read_file(path.string() + "-journal");
+    const std::string db_before = test::read_file(path);
+    const std::string journal_before = test::read_file(path.string() + "-journal");
     ASSERT_GT(journal_before.size(), 512u);
 
     const auto messages = read_live_messages(path.string());
     ASSERT_EQ(messages.size(), 200u);
     for (const auto& message : messages) EXPECT_EQ(message.body.rfind("committed ", 0), 0u);
-    EXPECT_EQ(test_support::read_file(path), db_before);
-    EXPECT_EQ(test_support::read_file(path.string() + "-journal"), journal_before);
+    EXPECT_EQ(test::read_file(path), db_before);
+    EXPECT_EQ(test::read_file(path.string() + "-journal"), journal_before);
 }
 
 TEST(LiveReader, MissingGarbageAndForeignFilesGiveEmptyLists) {
-    test_support::TempDir temp("quen-live-bad");
+    test::TempDir temp("quen-live-bad");
     const fs::path dir(temp.path());
     const auto garbage = dir / "garbage.db";
     {
@@ -221,7 +221,7 @@ TEST(LiveReader, MissingGarbageAndForeignFilesGiveEmptyLists) {
             add_sms(db, row, "addr" + std::to_string(row), 1000LL * row, 1, std::string(200, 'b'));
         db.exec("COMMIT;");
     }
-    const std::string full = test_support::read_file(dir / "full.db");
+    const std::string full = test::read_file(dir / "full.db");
     {
         std::ofstream out(cut, std::ios::binary);
         out.write(full.data(), static_cast<std::streamsize>(full.size() / 2));
@@ -238,7 +238,7 @@ TEST(LiveReader, MissingGarbageAndForeignFilesGiveEmptyLists) {
 }
 
 TEST(LiveReader, PathWithUriSyntaxCharacters) {
-    test_support::TempDir temp("quen-live-uri");
+    test::TempDir temp("quen-live-uri");
     const auto dir = fs::path(temp.path()) / "a?b#c%20d";
     fs::create_directories(dir);
     const auto path = dir / "mmssms.db";

@@ -76,7 +76,7 @@ Copies contacts_copies(const fs::path& dir, Layout layout) {
 template <Copies (*make_copies)(const fs::path&, Layout)>
 class ReaderTest : public ::testing::TestWithParam<Layout> {
 protected:
-    test_support::TempDir temp_{"quen-readers"};
+    test::TempDir temp_{"quen-readers"};
     const Copies files = make_copies(temp_.path(), GetParam());
 };
 
@@ -132,7 +132,7 @@ TEST(ContactsReaderEdges, MissingFilesStillPostEveryStep) {
 // Without a readable backup copy, the work copy's mimetypes still classify
 // the rows rebuilt from its free space.
 TEST(ContactsReaderEdges, UnreadableBackupKeepsWorkMimetypes) {
-    test_support::TempDir temp("quen-readers-contacts");
+    test::TempDir temp("quen-readers-contacts");
     const auto files = contacts_copies(temp.path(), Layout::Current);
     mimetype_id_table()[5] = "left over from an earlier phone";
     ContactMap map;

@@ -21,7 +21,7 @@ std::vector<uint32_t> leaves_below(const std::string& path, uint32_t root) {
 }
 
 TEST(TableTreeWalk, SurvivesCyclesForeignPagesAndPointersOffThePage) {
-    test_support::TempDir dir("quen-btree");
+    test::TempDir dir("quen-btree");
     PageFile file(1024);
     // 2 -> (2 itself, 4, 500 beyond the end, 0), right 3; 3 -> (4, 5), right 2.
     file.interior(2, {2, 4, 500, 0}, 3);
@@ -35,7 +35,7 @@ TEST(TableTreeWalk, SurvivesCyclesForeignPagesAndPointersOffThePage) {
 }
 
 TEST(TableTreeWalk, DeepTreeDoesNotExhaustTheStack) {
-    test_support::TempDir dir("quen-btree");
+    test::TempDir dir("quen-btree");
     PageFile file(512);
     const uint32_t depth = 20000;
     for (uint32_t number = 2; number < depth; ++number) file.interior(number, {}, number + 1);

@@ -1,0 +1,132 @@
+// quenfora-cli phone: the whole load sequence from the attached phone to the
+// records (acquisition thread, then read thread, as the window runs them), and
+// with --out the two report pages written the way the recovery writes them.
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "cli/commands/commands.h"
+#include "cli/interrupt.h"
+#include "cli/output/load_steps.h"
+#include "cli/output/progress_line.h"
+#include "cli/output/records_json.h"
+#include "export/report_folders.h"
+#include "phone/phone_scan_job.h"
+#include "platform/queue_sink.h"
+
+namespace quen::cli {
+namespace {
+
+struct PhoneOptions {
+    std::string out;
+    bool json = false;
+};
+
+// Why a state other than Ready ends the sequence, and what to do about it.
+const char* state_hint(phone::DeviceState state) {
+    if (state == phone::DeviceState::NotAuthorized)
+        return "the phone has not authorised this computer (or is offline): unlock it, answer the USB "
+               "debugging prompt, then run again";
+    return "no phone found: attach it by USB with USB debugging switched on (or check --adb)";
+}
+
+void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const PhoneOptions& options,
+                const exports::PhoneReports* pages) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    writer.StartObject();
+    writer.Key("state");
+    writer.String(device_state_name(state));
+    write_records_members(writer, scan.contact_list, scan.thread_list);
+    if (!options.out.empty()) {
+        // Pages written with --out; null when that kind had no record.
+        for (const auto& [key, path] : {std::pair{"contacts_page", pages ? pages->contacts_page : std::string()},
+                                        std::pair{"messages_page", pages ? pages->messages_page : std::string()}}) {
+            writer.Key(key);
+            if (path.empty()) writer.Null();
+            else write_text(writer, path);
+        }
+    }
+    writer.EndObject();
+    std::printf("%s\n", buffer.GetString());
+}
+
+int run_phone(const PhoneOptions& options, const Globals& globals) {
+    const HelperInterrupt interrupt;
+    auto sink = std::make_shared<QueueSink>();
+    sink->bind_receiver(std::this_thread::get_id());
+    auto scan = std::make_shared<phone::PhoneScan>();
+    scan->sink = sink;
+    scan->helper = phone::AdbHelper{globals.adb};
+    scan->work = phone::prepare_work_folder();
+
+    ProgressLine progress(globals.quiet);
+    progress.step("listing devices and pulling the databases");
+    phone::PhoneScanDriver driver(scan);
+    driver.start();
+    // Every adb call is bounded and the readers end, so the job always ends.
+    while (!driver.finished()) {
+        sink->pump_one(
+            [&](const Message& message) {
+                driver.handle(message);
+                if (message.id == WM_DEVICE_STATE)
+                    progress.step(std::string("phone: ") + phone::device_state_name(static_cast<phone::DeviceState>(message.wparam)));
+                else if (message.id == WM_LOAD_PROGRESS)
+                    progress.step(load_step_text(message.wparam, message.lparam));
+            },
+            std::chrono::milliseconds(500));
+    }
+    progress.finish();
+
+    const auto state = static_cast<phone::DeviceState>(driver.load_state());
+    const bool ready = state == phone::DeviceState::Ready;
+    if (!ready) std::fprintf(stderr, "quenfora-cli: %s\n", state_hint(state));
+    else if (scan->contact_map.empty() && scan->thread_map.empty())
+        std::fprintf(stderr, "quenfora-cli: no contact or message could be read: the phone needs root (su) for "
+                             "its databases\n");
+
+    exports::PhoneReports pages;
+    const bool write_pages = ready && !options.out.empty();
+    if (write_pages) {
+        pages = exports::write_phone_reports(scan->contact_list, scan->thread_list, options.out);
+        if (!pages.ok) std::fprintf(stderr, "quenfora-cli: %s\n", pages.error.c_str());
+    }
+
+    if (options.json) {
+        write_json(state, *scan, options, write_pages ? &pages : nullptr);
+    } else {
+        std::printf("%s\n", phone::device_state_name(state));
+        if (ready) print_records_text(stdout, scan->contact_list, scan->thread_list);
+        for (const std::string* page : {&pages.contacts_page, &pages.messages_page})
+            if (!page->empty()) std::printf("wrote %s\n", page->c_str());
+    }
+    // As when the window closes: the phone's databases do not stay behind in
+    // the temporary folder once the records are out.
+    phone::delete_work_files(scan->work);
+    phone::remove_picture_folder(scan->work);
+    if (std::fflush(stdout) != 0) return kExitFailed;
+    if (!ready || (write_pages && !pages.ok)) return kExitFailed;
+    return kExitDone;
+}
+
+}  // namespace
+
+Command add_phone_command(CLI::App& app, const Globals& globals) {
+    Command command;
+    command.sub = app.add_subcommand("phone",
+                               "The whole phone load sequence: acquisition, then the contacts and messages readers "
+                               "(live and deleted records); with --out, the report pages of every record");
+    auto options = std::make_shared<PhoneOptions>();
+    command.sub->add_option("--out", options->out,
+                      "Write DIR/Retrivane<time>/Contacts (<n>)/Contacts.html and Messages (<n>)/Messages.html");
+    command.sub->add_flag("--json", options->json, "Print one JSON document");
+    command.run = [options, &globals]() { return run_phone(*options, globals); };
+    return command;
+}
+
+}  // namespace quen::cli

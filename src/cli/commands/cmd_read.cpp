@@ -1,0 +1,102 @@
+// quenfora-cli read: the contacts reader and the messages reader run on local
+// database files, as the phone scan runs them on the pulled copies.
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "cli/commands/commands.h"
+#include "cli/output/load_steps.h"
+#include "cli/output/progress_line.h"
+#include "cli/output/records_json.h"
+#include "platform/queue_sink.h"
+#include "records/readers/contacts_reader.h"
+#include "records/readers/messages_reader.h"
+
+namespace quen::cli {
+namespace {
+
+struct ReadOptions {
+    std::string contacts, contacts_backup, messages, messages_backup;
+    bool json = false;
+};
+
+// The free-space scan goes by the file name (as the phone's pulled copies are
+// named); say so when a given file would be skipped or half-read for it.
+void warn_about_name(const std::string& path, const char* expected, const char* what) {
+    if (path.empty() || path.find(expected) != std::string::npos) return;
+    std::fprintf(stderr, "quenfora-cli: %s: deleted %s are only looked for in a file whose path contains \"%s\"\n",
+                 path.c_str(), what, expected);
+}
+
+int run_read(const ReadOptions& o, const Globals& g) {
+    warn_about_name(o.contacts, "contacts2.db", "contacts");
+    warn_about_name(o.contacts_backup, "contacts2.db", "contacts");
+    warn_about_name(o.messages, "mmssms.db", "messages");
+    warn_about_name(o.messages_backup, "mmssms.db", "messages");
+
+    records::ContactMap contacts;
+    records::ThreadMap threads;
+    QueueSink sink;
+    sink.bind_receiver(std::this_thread::get_id());
+
+    // The readers run on their own thread, as on the phone scan's read
+    // thread, and report each step through the sink.
+    bool failed = false;
+    std::thread reader([&] {
+        try {
+            records::read_contacts(o.contacts, o.contacts_backup, contacts, &sink);
+            records::read_messages(contacts, o.messages, o.messages_backup, threads, &sink);
+        } catch (const std::exception& e) {  // out of memory on a huge file
+            std::fprintf(stderr, "quenfora-cli: reading stopped: %s\n", e.what());
+            failed = true;
+        }
+        sink.post(WM_PHONE_DATA_LOADED);
+    });
+    ProgressLine progress(g.quiet);
+    bool loaded = false;
+    while (!loaded) {
+        sink.pump_one(
+            [&](const Message& m) {
+                if (m.id == WM_LOAD_PROGRESS) progress.step(load_step_text(m.wparam, m.lparam));
+                if (m.id == WM_PHONE_DATA_LOADED) loaded = true;
+            },
+            std::chrono::milliseconds(200));
+    }
+    reader.join();
+    progress.finish();
+    if (failed) return static_cast<int>(kExitFailed);
+
+    const records::ContactList contact_list = build_contact_list(contacts);
+    const records::ThreadList thread_list = build_thread_list(threads);
+    if (o.json)
+        std::printf("%s\n", records_json_document(contact_list, thread_list).c_str());
+    else
+        print_records_text(stdout, contact_list, thread_list);
+    return std::fflush(stdout) == 0 ? static_cast<int>(kExitDone) : static_cast<int>(kExitFailed);
+}
+
+}  // namespace
+
+Command add_read_command(CLI::App& app, const Globals& g) {
+    Command c;
+    c.sub = app.add_subcommand("read",
+                               "Run the contacts reader and the messages reader on local database files, live "
+                               "rows and deleted ones (a file not given counts as missing)");
+    auto o = std::make_shared<ReadOptions>();
+    c.sub->add_option("--contacts", o->contacts, "Work copy of contacts2.db (its -wal and -shm beside it)")
+        ->check(CLI::ExistingFile);
+    c.sub->add_option("--contacts-backup", o->contacts_backup, "Backup copy of contacts2.db")
+        ->check(CLI::ExistingFile);
+    c.sub->add_option("--messages", o->messages, "Work copy of mmssms.db (its -wal and -shm beside it)")
+        ->check(CLI::ExistingFile);
+    c.sub->add_option("--messages-backup", o->messages_backup, "Backup copy of mmssms.db")
+        ->check(CLI::ExistingFile);
+    c.sub->add_flag("--json", o->json, "Print one JSON document");
+    c.run = [o, &g]() { return run_read(*o, g); };
+    return c;
+}
+
+}  // namespace quen::cli

@@ -1,0 +1,51 @@
+#pragma once
+// The found files of a carved disk as carve and scan list them: one text
+// line "type TAB name TAB offset TAB size" or one JSON object each; and what
+// of the engine's own text the two commands show.
+#include <cstdio>
+#include <string>
+
+#include "cli/output/json_text.h"
+#include "cdr/disks/cdr_node.h"
+#include "cdr/engine/extractor.h"
+
+namespace quen::cli {
+
+// Calls fn(type node, found file) for every file found on the disk.
+template <typename Fn>
+void for_each_found_file(const cdr::CdrNode& disk, Fn fn) {
+    for (const auto& node : disk.children) {
+        if (node->kind != cdr::CdrKind::FileType) continue;
+        for (const cdr::FoundFile& f : node->found_files) fn(*node, f);
+    }
+}
+
+// {"type", "name", "offset", "size"} of one found file.
+template <typename Writer>
+void write_found_file_json(Writer& w, const cdr::CdrNode& type, const cdr::FoundFile& f) {
+    w.StartObject();
+    w.Key("type");
+    write_text(w, type.name);
+    w.Key("name");
+    write_text(w, f.name);
+    w.Key("offset");
+    w.Uint64(f.offset);
+    w.Key("size");
+    w.Uint64(f.size);
+    w.EndObject();
+}
+
+// The engine's warnings (a rejected WMV header, ...) go to stderr, so that
+// stdout holds only the listing; its progress text gives way to the progress
+// line, and its errors come back in the result, which the command reports.
+inline void print_engine_warnings(cdr::EngineText kind, const std::string& text) {
+    if (kind == cdr::EngineText::Warning) std::fputs(text.c_str(), stderr);
+}
+
+// One text line on stdout, after `indent`.
+inline void print_found_file_line(const char* indent, const cdr::CdrNode& type, const cdr::FoundFile& f) {
+    std::printf("%s%s\t%s\t%llu\t%llu\n", indent, type.name.c_str(), f.name.c_str(),
+                static_cast<unsigned long long>(f.offset), static_cast<unsigned long long>(f.size));
+}
+
+}  // namespace quen::cli

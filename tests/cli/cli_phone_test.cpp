@@ -1,0 +1,222 @@
+// The devices, acquire and phone commands, run as the user runs them.
+#include <stdlib.h>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <rapidjson/document.h>
+
+#include "phone/acquisition.h"
+#include "platform/process.h"
+#include "test_support/cli_run.h"
+#include "test_support/files.h"
+#include "test_support/sim_phone.h"
+
+namespace quen {
+namespace {
+
+namespace fs = std::filesystem;
+using test::kCliProgram;
+using test::kPhoneSimProgram;
+using test::write_file;
+
+class CliPhone : public ::testing::Test {
+protected:
+    // Runs quenfora-cli with the simulator as helper; stdout only.
+    platform::CapturedRun cli(const std::vector<std::string>& args, const std::string& adb = kPhoneSimProgram) {
+        std::vector<std::string> argv = {"/usr/bin/env", "TMPDIR=" + phone_.temp(),
+                                         "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(),
+                                         "/bin/sh", "-c", "exec \"$@\" 2>/dev/null", "sh", kCliProgram};
+        if (!adb.empty()) {
+            argv.push_back("--adb");
+            argv.push_back(adb);
+        }
+        argv.insert(argv.end(), args.begin(), args.end());
+        return platform::run_captured(argv, std::chrono::seconds(60));
+    }
+
+    // A rooted phone holding the sample databases.
+    void sample_phone() {
+        const fs::path made = fs::path(phone_.scratch_dir()) / "made";
+        const auto r = platform::run_captured({test::kMakeSamplePhoneProgram, made.string()}, std::chrono::seconds(60));
+        ASSERT_EQ(r.exit_code, 0) << r.output;
+        phone_.ready();
+        phone_.rooted();
+        phone_.put(phone::kRemoteDatabaseFiles[0], test::read_file(made / "contacts2.db"));
+        phone_.put(phone::kRemoteDatabaseFiles[3], test::read_file(made / "mmssms.db"));
+    }
+
+    test::SimPhone phone_;
+};
+
+bool deleted_first(const rapidjson::Value& list) {
+    bool live_seen = false;
+    for (const auto& item : list.GetArray()) {
+        if (!item["deleted"].GetBool()) live_seen = true;
+        else if (live_seen) return false;
+    }
+    return true;
+}
+
+TEST_F(CliPhone, DevicesPrintsTheStateTheListingImplies) {
+    EXPECT_EQ(cli({"devices"}).output, "NoDevice\n");
+    phone_.listing("List of devices attached\r\nA1\tunauthorized\r\nB2\tdevice\r\n\r\n");
+    EXPECT_EQ(cli({"devices"}).output, "NotAuthorized\n");
+    phone_.ready();
+    const auto r = cli({"devices"});
+    EXPECT_EQ(r.output, "Ready\n");
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(cli({"devices"}, "/nonexistent/adb").output, "NoDevice\n");
+}
+
+TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
+    phone_.ready();
+    phone_.rooted();
+    phone_.put(phone::kRemoteDatabaseFiles[0], "0123456789");
+    phone_.put(phone::kRemoteDatabaseFiles[2], "wal");
+    phone_.put(phone::kRemoteDatabaseFiles[3], "12345");
+    // Left from an earlier run: must not survive beside the fresh copy.
+    write_file(phone_.temp() + "quenfora-recovery-for-android/mmssms.db-wal", "stale log");
+
+    const auto r = cli({"acquire"});
+    const std::string t = phone_.temp();
+    const std::string want = "Ready\n" +
+                             t + "Quenfora/contacts2.db\t10\n" +
+                             t + "Quenfora/bak/contacts2.db\t10\n" +
+                             t + "Quenfora/contacts2.db-shm\tabsent\n" +
+                             t + "Quenfora/contacts2.db-wal\t3\n" +
+                             t + "quenfora-recovery-for-android/mmssms.db\t5\n" +
+                             t + "quenfora-recovery-for-android/bak/mmssms.db\t5\n" +
+                             t + "quenfora-recovery-for-android/mmssms.db-shm\tabsent\n" +
+                             t + "quenfora-recovery-for-android/mmssms.db-wal\tabsent\n";
+    EXPECT_EQ(r.output, want);
+    EXPECT_EQ(r.exit_code, 0);
+
+    // Without root the phone is still Ready and nothing lands.
+    phone_.unrooted();
+    const auto unrooted = cli({"acquire"});
+    std::istringstream lines(unrooted.output);
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, "Ready");
+    int absent = 0;
+    while (std::getline(lines, line)) absent += line.size() > 7 && line.compare(line.size() - 7, 7, "\tabsent") == 0;
+    EXPECT_EQ(absent, 8) << unrooted.output;
+}
+
+TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {
+    sample_phone();
+    const fs::path out = fs::path(phone_.scratch_dir()) / "out dir";
+    fs::create_directories(out);
+    const auto r = cli({"phone", "--out", out.string()});
+    EXPECT_EQ(r.exit_code, 0) << r.output;
+    EXPECT_EQ(r.output.rfind("Ready\n", 0), 0u) << r.output;
+
+    // The pages printed are the pages written, in the recovery's layout.
+    std::vector<fs::path> printed;
+    std::istringstream lines(r.output);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.rfind("wrote ", 0) == 0) printed.emplace_back(line.substr(6));
+    ASSERT_EQ(printed.size(), 2u) << r.output;
+    EXPECT_EQ(printed[0].filename(), "Contacts.html");
+    EXPECT_EQ(printed[1].filename(), "Messages.html");
+    EXPECT_EQ(printed[0].parent_path().parent_path(), printed[1].parent_path().parent_path());
+    EXPECT_EQ(printed[0].parent_path().parent_path().parent_path(), out);
+    EXPECT_EQ(printed[0].parent_path().parent_path().filename().string().rfind("Retrivane", 0), 0u);
+    EXPECT_EQ(printed[0].parent_path().filename().string().rfind("Contacts (", 0), 0u);
+    EXPECT_EQ(printed[1].parent_path().filename().string().rfind("Messages (", 0), 0u);
+    for (const auto& page : printed) EXPECT_GT(fs::file_size(page), 0u) << page;
+
+    // Once the pages are written the pulled databases are gone from the temporary folder.
+    EXPECT_FALSE(fs::exists(phone_.temp() + "Quenfora/contacts2.db"));
+    EXPECT_FALSE(fs::exists(phone_.temp() + "Quenfora/bak/contacts2.db"));
+    EXPECT_FALSE(fs::exists(phone_.temp() + "quenfora-recovery-for-android/mmssms.db"));
+}
+
+TEST_F(CliPhone, PhoneJsonListsRecordsDeletedFirst) {
+    sample_phone();
+    const auto r = cli({"--quiet", "phone", "--json"});
+    EXPECT_EQ(r.exit_code, 0);
+    rapidjson::Document doc;
+    ASSERT_FALSE(doc.Parse(r.output.c_str()).HasParseError()) << r.output;
+    EXPECT_STREQ(doc["state"].GetString(), "Ready");
+    ASSERT_GT(doc["contacts"].Size(), 0u);
+    ASSERT_GT(doc["threads"].Size(), 0u);
+    EXPECT_TRUE(deleted_first(doc["contacts"]));
+    EXPECT_TRUE(deleted_first(doc["threads"]));
+    EXPECT_FALSE(doc.HasMember("contacts_page"));
+}
+
+TEST_F(CliPhone, PhoneWithoutAReadyPhoneFails) {
+    auto r = cli({"--quiet", "phone", "--json"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output, "{\"state\":\"NoDevice\",\"contacts\":[],\"threads\":[]}\n");
+    phone_.listing("List of devices attached\nA1\toffline\n\n");
+    r = cli({"phone"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output, "NotAuthorized\n");
+
+    // Without root the phone is Ready and the sequence completes, empty.
+    phone_.ready();
+    r = cli({"--quiet", "phone", "--json"});
+    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_EQ(r.output, "{\"state\":\"Ready\",\"contacts\":[],\"threads\":[]}\n");
+}
+
+TEST_F(CliPhone, InterruptKillsTheHelperAndExitsWith130) {
+    phone_.ready();
+    phone_.set("delay-devices", "30000");
+    const std::string pidfile = phone_.phone_dir() + "/pid-devices";
+    // Start the command, wait until the helper lists devices, then Ctrl-C.
+    const std::string script =
+        "\"$@\" >/dev/null 2>&1 & p=$!; i=0; "
+        "while [ ! -s \"$PIDFILE\" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; "
+        "kill -INT $p; wait $p; echo \"rc=$?\"";
+    const auto r = platform::run_captured({"/usr/bin/env", "TMPDIR=" + phone_.temp(), "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(),
+                                           "PIDFILE=" + pidfile, "/bin/sh", "-c", script, "sh", kCliProgram, "--adb",
+                                           kPhoneSimProgram, "phone"},
+                                          std::chrono::seconds(60));
+    EXPECT_EQ(r.output, "rc=130\n");
+    std::ifstream in(pidfile);
+    long helper = 0;
+    in >> helper;
+    ASSERT_GT(helper, 0);
+    // The helper was killed with the program, not left sleeping.
+    bool gone = false;
+    for (int i = 0; i < 100 && !gone; ++i) {
+        std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
+        std::string line;
+        std::getline(stat, line);
+        const auto close = line.rfind(')');
+        gone = !stat || (close != std::string::npos && close + 2 < line.size() && line[close + 2] == 'Z');
+        if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(gone) << "helper " << helper;
+}
+
+TEST_F(CliPhone, BadUsageExitsWithTwo) {
+    EXPECT_EQ(cli({"devices", "--no-such-option"}).exit_code, 2);
+}
+
+TEST_F(CliPhone, RealAdbClientWithoutPhoneSaysNoDevice) {
+    const std::string adb = "/usr/bin/adb";
+    if (::access(adb.c_str(), X_OK) != 0) GTEST_SKIP() << "no " << adb;
+    const auto r = cli({"devices"}, adb);
+    // Stop the server it started, whatever the outcome.
+    platform::run_captured({"/usr/bin/env", "TMPDIR=" + phone_.temp(), adb, "kill-server"}, std::chrono::seconds(10));
+    EXPECT_FALSE(r.killed);
+    if (r.output == "Ready\n" || r.output == "NotAuthorized\n")
+        GTEST_SKIP() << "a phone is attached to this machine: " << r.output;
+    EXPECT_EQ(r.output, "NoDevice\n");
+}
+
+}  // namespace
+}  // namespace quen
