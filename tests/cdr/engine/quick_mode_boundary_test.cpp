@@ -34,7 +34,8 @@ TEST(QuickModeBoundary, HeaderEndingAtAChunkEndIsFoundAsByAFullSearch) {
 
     for (ReaderKind reader : {ReaderKind::Direct, ReaderKind::ReadAhead}) {
         SCOPED_TRACE(reader == ReaderKind::Direct ? "direct" : "read-ahead");
-        const auto full = run_image(file.path(), img.size(), {"search", "-b", "2", "-k", "1"}, builtin_catalog(), reader);
+        const auto full =
+            run_image(file.path(), img.size(), {"search", "-b", "2", "-k", "1"}, builtin_catalog(), reader);
         const auto quick =
             run_image(file.path(), img.size(), {"search", "-q", "-b", "2", "-k", "1"}, builtin_catalog(), reader);
         ASSERT_EQ(full.result.status, CarveStatus::Done);
