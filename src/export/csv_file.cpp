@@ -24,7 +24,11 @@ std::string spreadsheet_safe(std::string_view text) {
     if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos ||
         is_plain_number(text))
         return std::string(text);
-    return "'" + std::string(text);
+    std::string guarded;
+    guarded.reserve(text.size() + 1);
+    guarded.push_back('\'');
+    guarded.append(text);
+    return guarded;
 }
 
 std::string csv_text(const RowTable& rows) {
