@@ -20,7 +20,10 @@ void fail(KindFiles& result, const std::string& what) {
     result.error += what;
 }
 
-bool make_folder(KindFiles& result, const std::string& path) {
+// The kind's folder, named after its tree item with the count of records.
+bool make_kind_folder(KindFiles& result, const std::string& output_folder, std::string_view item_label,
+                      size_t count) {
+    const std::string path = output_folder + "/" + report_folder_name(item_label, static_cast<long long>(count));
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
     if (ec || !std::filesystem::is_directory(path, ec)) {
@@ -46,10 +49,10 @@ void file(KindFiles& result, const std::string& path, const std::string& bytes) 
 KindFiles write_contacts_folder(const std::string& output_folder, std::string_view item_label,
                                 const records::ContactList& chosen, const ExportOptions& options) {
     KindFiles result;
-    if (chosen.empty() || !options.formats.writes_contacts()) return result;
-    const std::string folder =
-        output_folder + "/" + report_folder_name(item_label, static_cast<long long>(chosen.size()));
-    if (!make_folder(result, folder)) return result;
+    if (chosen.empty() || !options.formats.writes_contacts() ||
+        !make_kind_folder(result, output_folder, item_label, chosen.size()))
+        return result;
+    const std::string& folder = result.folder;
     if (options.formats.has(ExportFormat::Html))
         page(result, folder + "/Contacts.html", export_contacts(ContactExport(chosen, folder, options.template_path)));
     if (options.formats.has(ExportFormat::Vcard)) file(result, folder + "/Contacts.vcf", vcard_text(chosen));
@@ -61,10 +64,10 @@ KindFiles write_contacts_folder(const std::string& output_folder, std::string_vi
 KindFiles write_messages_folder(const std::string& output_folder, std::string_view item_label,
                                 const records::ThreadList& chosen, const ExportOptions& options) {
     KindFiles result;
-    if (chosen.empty() || !options.formats.writes_messages()) return result;
-    const std::string folder =
-        output_folder + "/" + report_folder_name(item_label, static_cast<long long>(chosen.size()));
-    if (!make_folder(result, folder)) return result;
+    if (chosen.empty() || !options.formats.writes_messages() ||
+        !make_kind_folder(result, output_folder, item_label, chosen.size()))
+        return result;
+    const std::string& folder = result.folder;
     if (options.formats.has(ExportFormat::Html))
         page(result, folder + "/Messages.html", export_messages(MessageExport(chosen, folder, options.template_path)));
     if (options.formats.has(ExportFormat::SmsXml)) file(result, folder + "/Messages.xml", sms_backup_xml(chosen));
