@@ -7,13 +7,16 @@
 namespace quen::cli {
 
 void add_export_options(CLI::App& command, ExportArgs& args) {
-    CLI::Option* out = command.add_option(
-        "--out", args.out,
-        "Save the records: DIR/Retrivane<time>/Contacts (<n>)/ and Messages (<n>)/, one file per format");
+    CLI::Option* out = command
+                           .add_option("--out", args.out,
+                                       "Save the records: DIR/Retrivane<time>/Contacts (<n>)/ and Messages (<n>)/, "
+                                       "one file per format")
+                           ->type_name("DIR");
     command
         .add_option("--formats", args.formats,
                     "Comma-separated formats to save: html (report pages), vcf (contacts as vCard), xml (messages "
                     "for SMS Backup & Restore), csv (both as spreadsheets)")
+        ->type_name("LIST")
         ->capture_default_str()
         ->check([](const std::string& list) {
             std::string error;
