@@ -3,8 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "export/export_contacts.h"
-#include "export/export_messages.h"
+#include "export/kind_folder.h"
 #include "platform/local_time.h"
 
 namespace quen::exports {
@@ -42,79 +41,50 @@ std::string report_status_text(ReportStatus status) {
     return "unknown";
 }
 
-namespace {
-
-bool make_folder(const std::string& path, std::string& error) {
-    std::error_code ec;
-    std::filesystem::create_directories(path, ec);
-    if (ec || !std::filesystem::is_directory(path, ec)) {
-        error = "cannot create folder " + path + (ec ? ": " + ec.message() : "");
-        return false;
-    }
-    return true;
-}
-
-template <typename Record>
-std::vector<Record*> checked_only(const std::vector<Record*>& list) {
-    std::vector<Record*> out;
-    for (Record* record : list)
-        if (record != nullptr && record->checked) out.push_back(record);
-    return out;
-}
-
-}  // namespace
-
 PhoneReports write_phone_reports(const records::ContactList& contacts, const records::ThreadList& threads,
                                  const std::string& out_dir, std::string time_text,
-                                 const std::string& template_path) {
+                                 const std::string& template_path, ExportFormats formats) {
     PhoneReports result;
     if (out_dir.empty()) {
         result.error = "no output folder given";
         return result;
     }
-    const std::string page_template = template_or_default(template_path);
+    const ExportOptions options{formats, template_or_default(template_path)};
     std::error_code ec;
-    if (page_template.empty() || !std::filesystem::is_regular_file(page_template, ec)) {
+    if (formats.has(ExportFormat::Html) &&
+        (options.template_path.empty() || !std::filesystem::is_regular_file(options.template_path, ec))) {
         result.error = "cannot read the template page " +
-                       (page_template.empty() ? std::string(kTemplateName) : page_template);
+                       (options.template_path.empty() ? std::string(kTemplateName) : options.template_path);
         return result;
     }
     if (time_text.empty()) time_text = platform::local_time_text("%Y%m%d%H%M%S");
     result.output_folder = out_dir + "/" + output_folder_name(time_text);
-    if (!make_folder(result.output_folder, result.error)) return result;
-
-    const records::ContactList chosen_contacts = checked_only(contacts);
-    if (!chosen_contacts.empty()) {
-        const std::string folder =
-            result.output_folder + "/" +
-            report_folder_name(counted_label("Contacts", static_cast<long long>(contacts.size())),
-                               static_cast<long long>(chosen_contacts.size()));
-        if (!make_folder(folder, result.error)) return result;
-        const ReportStatus status =
-            export_contacts(ContactExport(chosen_contacts, folder, page_template));
-        if (status != ReportStatus::Written) {
-            result.error = folder + "/Contacts.html: " + report_status_text(status);
-            return result;
-        }
-        result.contacts_page = folder + "/Contacts.html";
+    std::filesystem::create_directories(result.output_folder, ec);
+    if (ec || !std::filesystem::is_directory(result.output_folder, ec)) {
+        result.error = "cannot create folder " + result.output_folder + (ec ? ": " + ec.message() : "");
+        return result;
     }
 
-    const records::ThreadList chosen_threads = checked_only(threads);
-    if (!chosen_threads.empty()) {
-        const std::string folder =
-            result.output_folder + "/" +
-            report_folder_name(counted_label("Messages", static_cast<long long>(threads.size())),
-                               static_cast<long long>(chosen_threads.size()));
-        if (!make_folder(folder, result.error)) return result;
-        const ReportStatus status =
-            export_messages(MessageExport(chosen_threads, folder, page_template));
-        if (status != ReportStatus::Written) {
-            result.error = folder + "/Messages.html: " + report_status_text(status);
-            return result;
-        }
-        result.messages_page = folder + "/Messages.html";
+    const KindFiles contact_files =
+        write_contacts_folder(result.output_folder, counted_label("Contacts", static_cast<long long>(contacts.size())),
+                              checked_records(contacts), options);
+    const KindFiles message_files =
+        write_messages_folder(result.output_folder, counted_label("Messages", static_cast<long long>(threads.size())),
+                              checked_records(threads), options);
+    for (const KindFiles* kind : {&contact_files, &message_files}) {
+        result.files.insert(result.files.end(), kind->files.begin(), kind->files.end());
+        if (kind->ok) continue;
+        if (!result.error.empty()) result.error += "; ";
+        result.error += kind->error;
     }
-    result.ok = true;
+    auto written = [&](const KindFiles& kind, const char* name) {
+        for (const std::string& path : kind.files)
+            if (std::filesystem::path(path).filename() == name) return path;
+        return std::string();
+    };
+    result.contacts_page = written(contact_files, "Contacts.html");
+    result.messages_page = written(message_files, "Messages.html");
+    result.ok = contact_files.ok && message_files.ok;
     return result;
 }
 

@@ -1,12 +1,9 @@
 #include "export/report_page.h"
 
-#include <unistd.h>
-
-#include <atomic>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 
+#include "export/file_output.h"
 #include "platform/paths.h"
 
 namespace quen::exports {
@@ -53,14 +50,6 @@ bool read_whole_file(const std::string& path, std::string& out) {
     return std::ferror(file.get()) == 0;
 }
 
-bool write_whole_file(const std::string& path, std::string_view bytes) {
-    File file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-    const bool wrote = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const bool flushed = std::fflush(file.get()) == 0;
-    return wrote && flushed && std::fclose(file.release()) == 0;
-}
-
 }  // namespace
 
 std::string default_template_path() {
@@ -105,21 +94,7 @@ ReportStatus write_report_page(std::string_view title, std::string_view data, co
     std::string page;
     if (!build_report_page(template_text, title, data, page)) return ReportStatus::TemplateInvalid;
 
-    // A name of its own per write, so that two writes never share a temp file.
-    static std::atomic<unsigned> serial{0};
-    const std::string temp_path = output_path + ".part" + std::to_string(::getpid()) + "-" +
-                                  std::to_string(serial.fetch_add(1));
-    if (!write_whole_file(temp_path, page)) {
-        std::error_code ignored;
-        std::filesystem::remove(temp_path, ignored);
-        return ReportStatus::WriteFailed;
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp_path, output_path, ec);
-    if (ec) {
-        std::filesystem::remove(temp_path, ec);
-        return ReportStatus::WriteFailed;
-    }
+    if (!write_file_replacing(output_path, page)) return ReportStatus::WriteFailed;
     return ReportStatus::Written;
 }
 

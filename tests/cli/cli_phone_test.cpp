@@ -13,7 +13,9 @@
 
 #include <rapidjson/document.h>
 
+#include "export/read_back.h"
 #include "phone/acquisition.h"
+#include "platform/local_time.h"
 #include "platform/process.h"
 #include "test_support/cli_run.h"
 #include "test_support/files.h"
@@ -125,20 +127,103 @@ TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {
     std::string line;
     while (std::getline(lines, line))
         if (line.rfind("wrote ", 0) == 0) printed.emplace_back(line.substr(6));
-    ASSERT_EQ(printed.size(), 2u) << r.output;
-    EXPECT_EQ(printed[0].filename(), "Contacts.html");
-    EXPECT_EQ(printed[1].filename(), "Messages.html");
-    EXPECT_EQ(printed[0].parent_path().parent_path(), printed[1].parent_path().parent_path());
+    ASSERT_EQ(printed.size(), 6u) << r.output;
+    const char* const files[] = {"Contacts.html", "Contacts.vcf", "Contacts.csv",
+                                 "Messages.html", "Messages.xml", "Messages.csv"};
+    for (size_t i = 0; i < printed.size(); ++i) {
+        EXPECT_EQ(printed[i].filename(), files[i]);
+        EXPECT_EQ(printed[i].parent_path(), printed[i < 3 ? 0 : 3].parent_path()) << "beside its page";
+        EXPECT_GT(fs::file_size(printed[i]), 0u) << printed[i];
+    }
+    EXPECT_EQ(printed[0].parent_path().parent_path(), printed[3].parent_path().parent_path());
     EXPECT_EQ(printed[0].parent_path().parent_path().parent_path(), out);
     EXPECT_EQ(printed[0].parent_path().parent_path().filename().string().rfind("Retrivane", 0), 0u);
     EXPECT_EQ(printed[0].parent_path().filename().string().rfind("Contacts (", 0), 0u);
-    EXPECT_EQ(printed[1].parent_path().filename().string().rfind("Messages (", 0), 0u);
-    for (const auto& page : printed) EXPECT_GT(fs::file_size(page), 0u) << page;
+    EXPECT_EQ(printed[3].parent_path().filename().string().rfind("Messages (", 0), 0u);
 
     // Once the pages are written the pulled databases are gone from the temporary folder.
     EXPECT_FALSE(fs::exists(phone_.temp() + "Quenfora/contacts2.db"));
     EXPECT_FALSE(fs::exists(phone_.temp() + "Quenfora/bak/contacts2.db"));
     EXPECT_FALSE(fs::exists(phone_.temp() + "quenfora-recovery-for-android/mmssms.db"));
+}
+
+// The records of a text list field, one per value.
+std::vector<std::string> items(const rapidjson::Value& record, const char* key) {
+    std::vector<std::string> out;
+    const std::string list = test::text(record[key]);
+    if (list.empty()) return out;
+    size_t start = 0;
+    for (size_t bar; (bar = list.find('|', start)) != std::string::npos; start = bar + 1)
+        out.push_back(list.substr(start, bar - start));
+    out.push_back(list.substr(start));
+    return out;
+}
+
+std::vector<std::string> card_texts(const rapidjson::Value& card, const char* key) {
+    std::vector<std::string> out;
+    if (card.HasMember(key))
+        for (const auto& value : card[key].GetArray()) out.push_back(value.IsString() ? test::text(value) : "<list>");
+    return out;
+}
+
+TEST_F(CliPhone, PhoneOutSavesEveryRecordAsIndependentParsersReadThem) {
+    sample_phone();
+    const fs::path out = fs::path(phone_.scratch_dir()) / "saved";
+    const auto r = cli({"--quiet", "phone", "--out", out.string(), "--json"});
+    ASSERT_EQ(r.exit_code, 0) << r.output;
+    rapidjson::Document doc;
+    ASSERT_FALSE(doc.Parse(r.output.c_str()).HasParseError()) << r.output;
+    ASSERT_EQ(doc["files"].Size(), 6u);
+    const std::string vcf = test::text(doc["files"][1]), xml = test::text(doc["files"][4]);
+    ASSERT_EQ(fs::path(vcf).filename(), "Contacts.vcf");
+    ASSERT_EQ(fs::path(xml).filename(), "Messages.xml");
+
+    // Every contact, in list order, with every value where an importer looks for it.
+    rapidjson::Document cards;
+    test::read_back("vcf", vcf, cards);
+    if (HasFatalFailure()) return;
+    const auto& contacts = doc["contacts"];
+    ASSERT_GT(contacts.Size(), 0u);
+    ASSERT_EQ(cards.Size(), contacts.Size());
+    for (rapidjson::SizeType i = 0; i < contacts.Size(); ++i) {
+        const auto& contact = contacts[i];
+        const auto& card = cards[i];
+        std::vector<std::string> names = items(contact, "name");
+        EXPECT_EQ(card_texts(card, "fn"), std::vector<std::string>{names.empty() ? "" : names.front()}) << i;
+        std::vector<std::string> nicknames(names.size() > 1 ? names.begin() + 1 : names.end(), names.end());
+        for (const auto& nickname : items(contact, "nickname")) nicknames.push_back(nickname);
+        EXPECT_EQ(card_texts(card, "nickname"), nicknames) << i;
+        for (const auto& [field, property] : {std::pair{"phone", "tel"}, {"email", "email"}, {"im", "impp"},
+                                              {"sip_address", "x-sip"}, {"website", "url"}, {"note", "note"},
+                                              {"others", "x-quenfora-other"}})
+            EXPECT_EQ(card_texts(card, property), items(contact, field)) << i << " " << field;
+        std::vector<std::string> streets;
+        if (card.HasMember("adr"))
+            for (const auto& adr : card["adr"].GetArray()) streets.push_back(test::text(adr[2]));
+        EXPECT_EQ(streets, items(contact, "postal_address")) << i;
+    }
+
+    // Every message, thread by thread, with its address, body, type and date.
+    rapidjson::Document backup;
+    test::read_back("xml", xml, backup);
+    if (HasFatalFailure()) return;
+    const auto& sms = backup["sms"];
+    rapidjson::SizeType k = 0;
+    for (const auto& thread : doc["threads"].GetArray()) {
+        for (const auto& message : thread["messages"].GetArray()) {
+            ASSERT_LT(k, sms.Size());
+            const auto& m = sms[k++];
+            EXPECT_EQ(test::text(m["address"]), test::text(message["address"]));
+            EXPECT_EQ(test::text(m["body"]), test::text(message["body"]));
+            EXPECT_EQ(test::text(m["type"]), std::to_string(message["type"].GetInt()));
+            EXPECT_EQ(platform::local_time_from_millis(std::stoll(test::text(m["date"]))),
+                      test::text(message["date_text"]));
+            const std::string name = test::text(thread["name"]);
+            EXPECT_EQ(test::text(m["contact_name"]), name.empty() ? "(Unknown)" : name.substr(0, name.find('|')));
+        }
+    }
+    EXPECT_EQ(k, sms.Size());
+    EXPECT_EQ(test::text(backup["count"]), std::to_string(sms.Size()));
 }
 
 TEST_F(CliPhone, PhoneJsonListsRecordsDeletedFirst) {

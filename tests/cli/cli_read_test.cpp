@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "export/read_back.h"
 #include "platform/local_time.h"
 #include "test_support/cli_run.h"
 #include "test_support/files.h"
@@ -214,7 +215,52 @@ TEST_P(CliRead, TextListsCountsThenOneLinePerRecord) {
     EXPECT_EQ(lines.back().rfind("    ", 0), 0u);
 }
 
+TEST_P(CliRead, OutSavesTheChosenFormatsOfWhatWasRead) {
+    if (std::string(GetParam()) != "wal") GTEST_SKIP() << "one layout is enough for the saving";
+    const fs::path out = root_ / "saved here";
+    const auto [json, rc] = run(shell_quote(kCliProgram) + " --quiet" + args() + " --json --formats vcf,csv --out " +
+                                shell_quote(out.string()));
+    ASSERT_EQ(rc, 0);
+    rapidjson::Document doc;
+    ASSERT_FALSE(doc.Parse(json.c_str()).HasParseError()) << json.substr(0, 200);
+    const std::string folder = str(doc, "output_folder");
+    EXPECT_EQ(fs::path(folder).parent_path(), out);
+    std::vector<std::string> files;
+    for (const auto& f : doc["files"].GetArray()) files.push_back(f.GetString());
+    const std::string contacts_dir = folder + "/Contacts (" + std::to_string(doc["contacts"].Size()) + ")";
+    const std::string messages_dir = folder + "/Messages (" + std::to_string(doc["threads"].Size()) + ")";
+    EXPECT_EQ(files, (std::vector<std::string>{contacts_dir + "/Contacts.vcf", contacts_dir + "/Contacts.csv",
+                                               messages_dir + "/Messages.csv"}));
+    // Nothing else: no page, no XML.
+    size_t written = 0;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) written += e.is_regular_file();
+    EXPECT_EQ(written, 3u);
+
+    // One CSV row per message, with its own deleted flag.
+    rapidjson::Document rows;
+    quen::test::read_back("csv", files[2], rows);
+    if (HasFatalFailure()) return;
+    size_t messages = 0, deleted = 0;
+    for (const auto& t : doc["threads"].GetArray())
+        for (const auto& m : t["messages"].GetArray()) ++messages, deleted += m["deleted"].GetBool();
+    ASSERT_EQ(rows.Size(), messages + 1);
+    size_t deleted_rows = 0;
+    for (rapidjson::SizeType i = 1; i < rows.Size(); ++i) deleted_rows += std::string(rows[i][1].GetString()) == "Yes";
+    EXPECT_EQ(deleted_rows, deleted);
+}
+
 INSTANTIATE_TEST_SUITE_P(Variants, CliRead, ::testing::Values("journal", "wal", "kitkat"));
+
+TEST(CliReadUsage, FormatsMustBeKnownAndNeedOut) {
+    quen::test::TempDir dir{"quen-cli-formats"};
+    const std::string cli = shell_quote(kCliProgram) + " --quiet read ";
+    EXPECT_EQ(run(cli + "--out " + shell_quote(dir.path()) + " --formats html,pdf").second, 2);
+    EXPECT_EQ(run(cli + "--formats vcf").second, 2);
+    EXPECT_TRUE(fs::is_empty(dir.path()));
+    // An output folder that cannot be made fails the run.
+    quen::test::write_file(dir / "a file", "x");
+    EXPECT_EQ(run(cli + "--out " + shell_quote((dir / "a file").string())).second, 1);
+}
 
 TEST(CliReadUsage, NoFilesGivesEmptyListsAndMissingFileIsUsageError) {
     const auto [out, rc] = run(shell_quote(kCliProgram) + " --quiet read --json");

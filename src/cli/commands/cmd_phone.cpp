@@ -1,6 +1,6 @@
 // quenfora-cli phone: the whole load sequence from the attached phone to the
 // records (acquisition thread, then read thread, as the window runs them), and
-// with --out the two report pages written the way the recovery writes them.
+// with --out the records saved the way the recovery saves them.
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "cli/commands/commands.h"
+#include "cli/export_cli.h"
 #include "cli/interrupt.h"
 #include "cli/output/load_steps.h"
 #include "cli/output/progress_line.h"
@@ -23,7 +24,7 @@ namespace quen::cli {
 namespace {
 
 struct PhoneOptions {
-    std::string out;
+    ExportArgs save;
     bool json = false;
 };
 
@@ -43,7 +44,7 @@ void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const Ph
     writer.Key("state");
     writer.String(device_state_name(state));
     write_records_members(writer, scan.contact_list, scan.thread_list);
-    if (!options.out.empty()) {
+    if (!options.save.out.empty()) {
         // Pages written with --out; null when that kind had no record.
         for (const auto& [key, path] : {std::pair{"contacts_page", pages ? pages->contacts_page : std::string()},
                                         std::pair{"messages_page", pages ? pages->messages_page : std::string()}}) {
@@ -51,6 +52,7 @@ void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const Ph
             if (path.empty()) writer.Null();
             else write_text(writer, path);
         }
+        if (pages) write_files_json(writer, *pages);
     }
     writer.EndObject();
     std::printf("%s\n", buffer.GetString());
@@ -91,19 +93,15 @@ int run_phone(const PhoneOptions& options, const Globals& globals) {
                              "its databases\n");
 
     exports::PhoneReports pages;
-    const bool write_pages = ready && !options.out.empty();
-    if (write_pages) {
-        pages = exports::write_phone_reports(scan->contact_list, scan->thread_list, options.out);
-        if (!pages.ok) std::fprintf(stderr, "quenfora-cli: %s\n", pages.error.c_str());
-    }
+    const bool write_pages = ready && !options.save.out.empty();
+    if (write_pages) pages = write_export_files(options.save, scan->contact_list, scan->thread_list);
 
     if (options.json) {
         write_json(state, *scan, options, write_pages ? &pages : nullptr);
     } else {
         std::printf("%s\n", phone::device_state_name(state));
         if (ready) print_records_text(stdout, scan->contact_list, scan->thread_list);
-        for (const std::string* page : {&pages.contacts_page, &pages.messages_page})
-            if (!page->empty()) std::printf("wrote %s\n", page->c_str());
+        print_written_files(stdout, pages);
     }
     // As when the window closes: the phone's databases do not stay behind in
     // the temporary folder once the records are out.
@@ -120,10 +118,9 @@ Command add_phone_command(CLI::App& app, const Globals& globals) {
     Command command;
     command.sub = app.add_subcommand("phone",
                                "The whole phone load sequence: acquisition, then the contacts and messages readers "
-                               "(live and deleted records); with --out, the report pages of every record");
+                               "(live and deleted records); with --out, every record saved as the recovery saves it");
     auto options = std::make_shared<PhoneOptions>();
-    command.sub->add_option("--out", options->out,
-                      "Write DIR/Retrivane<time>/Contacts (<n>)/Contacts.html and Messages (<n>)/Messages.html");
+    add_export_options(*command.sub, options->save);
     command.sub->add_flag("--json", options->json, "Print one JSON document");
     command.run = [options, &globals]() { return run_phone(*options, globals); };
     return command;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "cli/commands/commands.h"
+#include "cli/export_cli.h"
 #include "cli/output/load_steps.h"
 #include "cli/output/progress_line.h"
 #include "cli/output/records_json.h"
@@ -20,6 +21,7 @@ namespace {
 
 struct ReadOptions {
     std::string contacts, contacts_backup, messages, messages_backup;
+    ExportArgs save;
     bool json = false;
 };
 
@@ -71,10 +73,17 @@ int run_read(const ReadOptions& o, const Globals& g) {
 
     const records::ContactList contact_list = build_contact_list(contacts);
     const records::ThreadList thread_list = build_thread_list(threads);
-    if (o.json)
+    exports::PhoneReports saved;
+    if (!o.save.out.empty()) saved = write_export_files(o.save, contact_list, thread_list);
+    if (o.json && o.save.out.empty()) {
         std::printf("%s\n", records_json_document(contact_list, thread_list).c_str());
-    else
+    } else if (o.json) {
+        std::printf("%s\n", records_json_with_files(contact_list, thread_list, saved).c_str());
+    } else {
         print_records_text(stdout, contact_list, thread_list);
+        print_written_files(stdout, saved);
+    }
+    if (!o.save.out.empty() && !saved.ok) return kExitFailed;
     return std::fflush(stdout) == 0 ? static_cast<int>(kExitDone) : static_cast<int>(kExitFailed);
 }
 
@@ -94,6 +103,7 @@ Command add_read_command(CLI::App& app, const Globals& g) {
         ->check(CLI::ExistingFile);
     c.sub->add_option("--messages-backup", o->messages_backup, "Backup copy of mmssms.db")
         ->check(CLI::ExistingFile);
+    add_export_options(*c.sub, o->save);
     c.sub->add_flag("--json", o->json, "Print one JSON document");
     c.run = [o, &g]() { return run_read(*o, g); };
     return c;

@@ -171,7 +171,10 @@ std::vector<LiveMessage> read_live_messages(const std::string& path) {
                 LiveMessage message;
                 message.thread_id = int_at(row, thread_column);
                 message.address = text_at(row, address_column);
-                if (!is_null(row, date_column)) message.date_text = sms_date_text(int_at(row, date_column));
+                if (!is_null(row, date_column)) {
+                    message.date_millis = int_at(row, date_column);
+                    message.date_text = sms_date_text(message.date_millis);
+                }
                 message.type = static_cast<int32_t>(int_at(row, type_column));
                 message.body = text_at(row, body_column);
                 out.push_back(std::move(message));

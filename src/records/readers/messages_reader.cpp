@@ -14,6 +14,7 @@ void read_messages_file(ThreadMap& map, const std::string& path, bool deleted) {
         message.thread_id = entry.thread_id;
         message.deleted = deleted;
         message.date_text = std::move(entry.date_text);
+        message.date_millis = entry.date_millis;
         message.address = std::move(entry.address);
         message.body = std::move(entry.body);
         add_message(thread, std::move(message));
