@@ -44,16 +44,29 @@ bool QueueSink::pump_one(const Handler& handler, std::chrono::milliseconds timeo
     Entry entry = queue_.front();
     queue_.pop_front();
     lk.unlock();
-    handler(entry.msg);
-    if (entry.is_send) {
-        {
-            std::lock_guard relock(mutex_);
-            // Sends are queued in ticket order and handled in queue order.
-            handled_upto_ = entry.ticket;
-        }
-        handled_.notify_all();
+    if (!entry.is_send) {
+        handler(entry.msg);
+        return true;
     }
+    try {
+        handler(entry.msg);
+    } catch (...) {
+        // The sender waits for the handling to end, however it ends; the
+        // failure belongs to the receiver, whose handler threw it.
+        release_sender(entry.ticket);
+        throw;
+    }
+    release_sender(entry.ticket);
     return true;
+}
+
+void QueueSink::release_sender(uint64_t ticket) {
+    {
+        std::lock_guard lk(mutex_);
+        // Sends are queued in ticket order and handled in queue order.
+        handled_upto_ = ticket;
+    }
+    handled_.notify_all();
 }
 
 bool QueueSink::pump_until(const Handler& handler, const std::function<bool()>& done,

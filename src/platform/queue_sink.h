@@ -25,6 +25,9 @@ public:
 
     // Handles the next message with the handler; waits at most `timeout`.
     // Returns false when no message arrived in time or the sink is closed.
+    // An exception from the handler reaches the caller, on the receiving
+    // thread, and never the sender: a sender waiting for that message is
+    // released first, as if it had been handled.
     bool pump_one(const Handler& handler, std::chrono::milliseconds timeout);
 
     // Handles messages until `done` returns true after a message (checked after
@@ -45,6 +48,8 @@ private:
         bool is_send = false;
         uint64_t ticket = 0;
     };
+    void release_sender(uint64_t ticket);
+
     std::mutex mutex_;
     std::condition_variable arrived_;
     std::condition_variable handled_;

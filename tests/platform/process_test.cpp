@@ -107,21 +107,35 @@ TEST(ProcessRunner, ChildGetsNoOtherDescriptorsAndEmptyStdin) {
 }
 
 TEST(ProcessRunner, KillRunningProgramsEndsTheWaitsInProgress) {
+    // The shell says it runs by moving its pid file into place; the kills start
+    // only then. Under load a kill sent before that could end the shell before
+    // it wrote anything, and the test would see no pid at all.
+    const test::TempDir dir("quen-kill");
+    const std::string pidfile = (dir / "pid").string();
     std::atomic<bool> done{false};
     platform::CapturedRun r;
     std::thread waiter([&] {
-        r = sh("echo $$; exec sleep 30", 60s);
+        r = platform::run_captured(
+            {"/bin/sh", "-c", "echo $$ > \"$0.part\" && mv \"$0.part\" \"$0\"; exec sleep 30", pidfile}, 60s);
         done = true;
     });
+    long pid = 0;
     const auto started = std::chrono::steady_clock::now();
-    while (!done && std::chrono::steady_clock::now() - started < 50s) {
+    while (pid <= 0 && !done && std::chrono::steady_clock::now() - started < 50s) {
+        std::ifstream(pidfile) >> pid;
+        if (pid <= 0) std::this_thread::sleep_for(10ms);
+    }
+    // Repeated: the runner lists the program only after the spawn returns,
+    // which may come after the pid file.
+    const auto killing = std::chrono::steady_clock::now();
+    while (!done && std::chrono::steady_clock::now() - killing < 50s) {
         platform::kill_running_programs();  // what an interrupt handler calls
         std::this_thread::sleep_for(100ms);
     }
     waiter.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 20s);
-    const long pid = std::strtol(r.output.c_str(), nullptr, 10);
-    ASSERT_GT(pid, 0) << r.output;
+    ASSERT_GT(pid, 0) << "the shell never started";
+    EXPECT_LT(std::chrono::steady_clock::now() - killing, 20s);
+    EXPECT_EQ(r.exit_code, -1) << "ended by the kill, not by itself";
     EXPECT_TRUE(process_gone(pid));
 }
 

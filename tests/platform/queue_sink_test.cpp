@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -52,6 +53,34 @@ TEST(QueueSink, CloseReleasesAWaitingSender) {
     sink.close();
     worker.join();  // would hang if close left the sender waiting
     EXPECT_FALSE(sink.pump_one([](const Message&) {}, 10ms));
+}
+
+TEST(QueueSink, HandlerThatThrowsOnASendReleasesTheSenderAndTellsTheReceiver) {
+    QueueSink sink;
+    std::atomic<int> sends_returned{0};
+    std::thread worker([&] {
+        sink.send(WM_UPDATE_RESULT, 1);  // its handler throws
+        ++sends_returned;
+        sink.send(WM_UPDATE_RESULT, 2);  // the receiver goes on after the failure
+        ++sends_returned;
+    });
+    std::vector<WParam> handled;
+    auto handler = [&](const Message& m) {
+        if (m.wparam == 1) throw std::runtime_error("handler failed");
+        handled.push_back(m.wparam);
+    };
+    try {
+        sink.pump_one(handler, 5s);
+        ADD_FAILURE() << "the handler's exception did not reach the receiver";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "handler failed");
+    }
+    EXPECT_TRUE(sink.pump_one(handler, 5s));
+    EXPECT_EQ(handled, (std::vector<WParam>{2}));
+    for (int i = 0; i < 500 && sends_returned < 2; ++i) std::this_thread::sleep_for(10ms);
+    EXPECT_EQ(sends_returned.load(), 2) << "the sender still waits";
+    sink.close();  // lets a stuck sender go, so that a failure ends instead of hanging
+    worker.join();
 }
 
 TEST(QueueSink, MessageNumbersAreUserPlusN) {

@@ -277,11 +277,16 @@ TEST(ScanJobEvents, FirstJpegCreatesItsTypeNodeWithOneItem) {
     Fixture fx;
     std::mutex m;
     std::condition_variable cv;
-    bool go_on = false;
-    // Sets up type nodes as the engine does, records one JPEG, waits, records another.
+    bool disk_unchecked = false, go_on = false;
+    // Sets up type nodes as the engine does, waits until the test has
+    // unchecked the disk, records one JPEG, waits, records another.
     auto carve = [&](CdrNode& d, const ProgressFn& p) -> uint64_t {
         CdrNode* jpg = d.add_child(CdrKind::FileType, "jpg");
         d.add_child(CdrKind::FileType, "png");
+        {
+            std::unique_lock<std::mutex> lk(m);
+            cv.wait(lk, [&] { return disk_unchecked; });
+        }
         p(d.length, 512, &jpg->add_found_file("1.jpg", 100, 512));
         {
             std::unique_lock<std::mutex> lk(m);
@@ -298,6 +303,11 @@ TEST(ScanJobEvents, FirstJpegCreatesItsTypeNodeWithOneItem) {
         auto lk = job.tree_lock();
         disk0->checked = false;  // unchecked disk: new type nodes and items follow it
     }
+    {
+        std::lock_guard<std::mutex> lk(m);
+        disk_unchecked = true;
+    }
+    cv.notify_all();
     fx.pump(job, [&] { return !fx.events.empty() && fx.events.back().kind == kScanNewType; });
     const ScanEvent first = fx.events.back();
     EXPECT_EQ(first.disk_index, 0u);
