@@ -25,6 +25,16 @@ ui::RecoveryInputs inputs(Phone& phone, Card& card, const std::string& out) {
     return test::recovery_inputs(phone, card, out, test::source_path("resources/template.html"));
 }
 
+// A dialog whose worker is held after its first found file.
+std::unique_ptr<DhRecoverProgressDialog> start_held(Phone& phone, Card& card, const std::string& out, Gate& gate) {
+    ui::RecoveryInputs in = inputs(phone, card, out);
+    in.on_file = gate.hook();
+    auto dlg = std::make_unique<DhRecoverProgressDialog>(std::move(in), nullptr);
+    dlg->start();
+    dlg->open();
+    return dlg;
+}
+
 std::vector<fs::path> files_under(const fs::path& dir) {
     std::vector<fs::path> out;
     for (const auto& e : fs::recursive_directory_iterator(dir))
@@ -106,11 +116,8 @@ private slots:
         card.check_all(true);
         test::TempDir out("quen-ui-out");
         Gate gate;
-        ui::RecoveryInputs in = inputs(phone, card, out.path());
-        in.on_file = gate.hook();
-        DhRecoverProgressDialog dlg(std::move(in), nullptr);
-        dlg.start();
-        dlg.show();
+        auto held = start_held(phone, card, out.path(), gate);
+        DhRecoverProgressDialog& dlg = *held;
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTRY_VERIFY(gate.is_reached());
         QTest::mouseClick(dlg.button(DhRecoverProgressDialog::kStopButton), Qt::LeftButton);
@@ -131,11 +138,8 @@ private slots:
         card.check_all(true);
         test::TempDir out("quen-ui-out");
         Gate gate;
-        ui::RecoveryInputs in = inputs(phone, card, out.path());
-        in.on_file = gate.hook();
-        DhRecoverProgressDialog dlg(std::move(in), nullptr);
-        dlg.start();
-        dlg.open();
+        auto held = start_held(phone, card, out.path(), gate);
+        DhRecoverProgressDialog& dlg = *held;
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTRY_VERIFY(gate.is_reached());
         QTest::mouseClick(dlg.button(DhRecoverProgressDialog::kCloseButton), Qt::LeftButton);

@@ -21,8 +21,7 @@ CImgButton::CImgButton(int id, const QString& accessible_name, QWidget* parent) 
 bool CImgButton::attach(const QString& picture, int x, int y, int frames) {
     frames_ = frames > 0 ? frames : 1;
     strip_ = load_skin_picture(picture);
-    const QSize whole = logical_size(strip_);
-    frame_size_ = QSize(whole.width() / frames_, whole.height());
+    frame_size_ = quen::ui::frame_size(strip_, frames_);
     if (parentWidget()) {
         if (x < 0) x += parentWidget()->width() - frame_size_.width();
         if (y < 0) y += parentWidget()->height() - frame_size_.height();
@@ -42,10 +41,7 @@ int CImgButton::current_frame() const {
 void CImgButton::paintEvent(QPaintEvent*) {
     if (strip_.isNull()) return;
     QPainter p(this);
-    const qreal dpr = strip_.devicePixelRatio();
-    const int frame = std::min(current_frame(), frames_ - 1);
-    const QRectF source(frame * frame_size_.width() * dpr, 0, frame_size_.width() * dpr, frame_size_.height() * dpr);
-    p.drawPixmap(QRectF(QPointF(0, 0), QSizeF(frame_size_)), strip_, source);
+    draw_frame(p, strip_, frames_, std::min(current_frame(), frames_ - 1), QPointF(0, 0));
     if (keyboard_focus_ && isEnabled()) {
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(skin::kFocusRing, 1.5, Qt::DotLine));

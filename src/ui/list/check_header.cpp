@@ -24,12 +24,7 @@ void CheckAllBox::set_checked(bool c) {
 void CheckAllBox::paintEvent(QPaintEvent*) {
     if (strip_.isNull()) return;
     QPainter p(this);
-    const QSize whole = logical_size(strip_);
-    const int fw = whole.width() / 4;
-    const qreal r = strip_.devicePixelRatio();
-    const int frame = checked_ ? 2 : 0;
-    p.drawPixmap(QRectF(0, (height() - whole.height()) / 2.0, fw, whole.height()), strip_,
-                 QRectF(frame * fw * r, 0, fw * r, whole.height() * r));
+    draw_frame(p, strip_, 4, checked_ ? 2 : 0, QPointF(0, (height() - frame_size(strip_, 4).height()) / 2.0));
 }
 
 void CheckAllBox::mousePressEvent(QMouseEvent* e) { pressed_ = e->button() == Qt::LeftButton; }

@@ -47,11 +47,7 @@ public:
         if (index.column() == 0) {
             const int cw = check_width();
             const int y = r.top() + (r.height() - check_height()) / 2;
-            const qreal dpr = checks_.devicePixelRatio();
-            const int frame = row.checked ? kFrameChecked : kFrameUnchecked;
-            if (!checks_.isNull())
-                p->drawPixmap(QRectF(r.left() + 5, y, cw, check_height()), checks_,
-                              QRectF(frame * cw * dpr, 0, cw * dpr, check_height() * dpr));
+            draw_frame(*p, checks_, kCheckFrames, row.checked ? kFrameChecked : kFrameUnchecked, QPointF(r.left() + 5, y));
             text_left = r.left() + cw + 10;
             const QPixmap* mark = marked ? &deleted_ : list_->mode() == kModeFiles ? &file_ : nullptr;
             if (mark && !mark->isNull()) {

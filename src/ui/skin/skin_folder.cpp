@@ -47,4 +47,16 @@ QSize logical_size(const QPixmap& pixmap) {
     return (QSizeF(pixmap.size()) / pixmap.devicePixelRatio()).toSize();
 }
 
+QSize frame_size(const QPixmap& strip, int frames) {
+    const QSize whole = logical_size(strip);
+    return QSize(frames > 0 ? whole.width() / frames : 0, whole.height());
+}
+
+void draw_frame(QPainter& painter, const QPixmap& strip, int frames, int frame, QPointF at) {
+    if (strip.isNull() || frames <= 0) return;
+    const QSize fs = frame_size(strip, frames);
+    const qreal r = strip.devicePixelRatio();
+    painter.drawPixmap(QRectF(at, QSizeF(fs)), strip, QRectF(frame * fs.width() * r, 0, fs.width() * r, fs.height() * r));
+}
+
 }  // namespace quen::ui

@@ -1,6 +1,7 @@
 #pragma once
 // The skin: every picture the window draws is a file in the folder "image"
 // beside the program, so the look can be changed without building anything.
+#include <QPainter>
 #include <QPixmap>
 #include <QString>
 
@@ -23,5 +24,10 @@ QPixmap load_skin_picture(const QString& name);
 
 // The picture's size in window coordinates (device pixels / ratio).
 QSize logical_size(const QPixmap& pixmap);
+
+// The size of one frame of a strip of `frames` equal frames side by side.
+QSize frame_size(const QPixmap& strip, int frames);
+// Draws frame `frame` of the strip with its top left at `at`, at its own size.
+void draw_frame(QPainter& painter, const QPixmap& strip, int frames, int frame, QPointF at);
 
 }  // namespace quen::ui

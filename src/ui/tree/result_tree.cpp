@@ -17,14 +17,6 @@ constexpr int kCheckFrames = 5;
 constexpr int kFrameUnchecked = 0;
 constexpr int kFrameChecked = 3;
 
-void draw_frame(QPainter& p, const QPixmap& strip, int frames, int frame, QPoint at) {
-    if (strip.isNull()) return;
-    const QSize whole = logical_size(strip);
-    const int fw = whole.width() / frames;
-    const qreal r = strip.devicePixelRatio();
-    p.drawPixmap(QRectF(at, QSizeF(fw, whole.height())), strip, QRectF(frame * fw * r, 0, fw * r, whole.height() * r));
-}
-
 }  // namespace
 
 CTreeViewEx1::CTreeViewEx1(QWidget* parent) : QTreeWidget(parent) {
@@ -159,11 +151,11 @@ void CTreeViewEx1::drawRow(QPainter* p, const QStyleOptionViewItem& option, cons
         const QPixmap& exp = item->isExpanded() ? opened_ : closed_;
         const QSize es = logical_size(exp);
         p->drawPixmap(QRect(QPoint(expander_x, r.top() + (h - es.height()) / 2), es), exp);
-        draw_frame(*p, checks_, kCheckFrames, frame, QPoint(check_x, r.top() + (h - chk.height()) / 2));
+        draw_frame(*p, checks_, kCheckFrames, frame, QPointF(check_x, r.top() + (h - chk.height()) / 2));
         font = pool_font(260);
         text_h = 16;
     } else {
-        draw_frame(*p, checks_, kCheckFrames, frame, QPoint(check_x, r.top() + (h - chk.height()) / 2));
+        draw_frame(*p, checks_, kCheckFrames, frame, QPointF(check_x, r.top() + (h - chk.height()) / 2));
         if (item->isSelected()) {  // the selection shows also without the focus
             const int left = check_x + logical_size(item->data.icon).width() + check_w_ + 10;
             gradient_fillrect(*p, QRect(left, r.top(), r.right() - left + 1, h), QColor(168, 229, 246), QColor(241, 247, 249), 0);
