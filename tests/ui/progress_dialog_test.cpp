@@ -108,6 +108,24 @@ private slots:
             }
     }
 
+    void what_could_not_be_saved_is_not_called_finished_alone() {
+        Phone phone;
+        Card card;
+        phone.check_contacts(3);
+        phone.check_threads(false);
+        card.check_all(false);
+        test::TempDir out("quen-ui-out");
+        // An output "folder" that is a file: nothing can be made inside it.
+        const std::string blocked = out.path() + "/not-a-folder";
+        test::write_file(blocked, "x");
+        DhRecoverProgressDialog dlg(inputs(phone, card, blocked), nullptr);
+        dlg.start();
+        QTRY_VERIFY(dlg.worker_done());
+        QCOMPARE(dlg.progress().done.load(), uint64_t{0});  // nothing saved is counted
+        QCOMPARE(dlg.progress().failures().size(), size_t{1});
+        QVERIFY(dlg.finished_text().contains("could not be saved"));
+    }
+
     void stop_during_the_copy_ends_before_the_next_file() {
         Phone phone;
         Card card;
