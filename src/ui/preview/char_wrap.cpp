@@ -1,0 +1,31 @@
+#include "ui/preview/char_wrap.h"
+
+#include <QTextBoundaryFinder>
+
+namespace quen::ui {
+
+QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width) {
+    QStringList lines;
+    const int limit = box_width - 1;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
+    QString line;
+    int start = 0;
+    auto flush = [&] {
+        lines.push_back(line);
+        line.clear();
+    };
+    for (int next = finder.toNextBoundary(); next >= 0; next = finder.toNextBoundary()) {
+        const QString ch = text.mid(start, next - start);
+        start = next;
+        if (ch == "\r" || ch == "\n" || ch == "\r\n") {
+            flush();
+            continue;
+        }
+        if (!line.isEmpty() && fm.horizontalAdvance(line + ch) >= limit) flush();
+        line += ch;
+    }
+    if (!line.isEmpty() || lines.isEmpty()) lines.push_back(line);
+    return lines;
+}
+
+}  // namespace quen::ui

@@ -1,0 +1,15 @@
+#pragma once
+// The contact card's wrap: lines grow one character at a time while they stay
+// narrower than the box (width - 1); a line break in the text ends a line;
+// every line keeps at least one character. Words are not kept together.
+// Characters here are what a reader sees as one (a letter with its accents,
+// an emoji), so a line never splits one.
+#include <QFontMetrics>
+#include <QString>
+#include <QStringList>
+
+namespace quen::ui {
+
+QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width);
+
+}  // namespace quen::ui

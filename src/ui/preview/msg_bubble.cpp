@@ -1,0 +1,105 @@
+#include "ui/preview/msg_bubble.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <map>
+
+#include "ui/skin/font_pool.h"
+#include "ui/skin/skin_folder.h"
+
+namespace quen::ui {
+namespace {
+
+constexpr int kWrapWidth = 160;
+
+// The nine pieces, loaded once per process rather than at every paint.
+const QPixmap& piece(const QString& name) {
+    static std::map<QString, QPixmap> cache;
+    auto it = cache.find(name);
+    if (it == cache.end()) it = cache.emplace(name, load_skin_picture(name)).first;
+    return it->second;
+}
+
+// A rectangle from its left, top, right and bottom, right and bottom outside it.
+QRect ltrb(int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); }
+
+void draw(QPainter& p, const QString& name, const QRect& target) {
+    const QPixmap& pm = piece(name);
+    if (pm.isNull() || target.isEmpty()) return;
+    p.drawPixmap(QRectF(target), pm, QRectF(pm.rect()));
+}
+
+}  // namespace
+
+BubbleGeometry bubble_geometry(int direction, const QString& body) {
+    const QFontMetrics measure(pool_font(512));
+    const int w = measure.horizontalAdvance(body);
+    const int lh = measure.height();
+    int tw = w, th = lh;
+    if (w > kWrapWidth) {
+        tw = kWrapWidth;
+        th = lh * ((w + kWrapWidth - 1) / kWrapWidth);
+    }
+    // The body is drawn word-wrapped in font key 256: never give it less room
+    // than that needs.
+    const QFontMetrics draw_fm(pool_font(256));
+    const int wrapped = draw_fm.boundingRect(QRect(0, 0, std::max(tw, 1), 100000), Qt::TextWordWrap, body).height();
+    th = std::max(th, wrapped - 8);
+    BubbleGeometry g;
+    if (direction == kReceived) {
+        g.box = ltrb(0, 30, tw + 30, th + 71);
+        g.height = th + 71;
+        g.text_box = ltrb(0 + 18, 30 + 15, tw + 30 - 12, th + 71 - 18);
+    } else {
+        const int left = CMsgInfoItem::kWidth - tw - 31;
+        g.box = ltrb(left, 30, CMsgInfoItem::kWidth, th + 74);
+        g.height = th + 74;
+        g.text_box = ltrb(left + 12, 30 + 18, CMsgInfoItem::kWidth - 18, th + 74 - 18);
+    }
+    return g;
+}
+
+CMsgInfoItem::CMsgInfoItem(int direction, const QString& body, const QString& time, QWidget* parent)
+    : QWidget(parent), direction_(direction), body_(body), time_(time), geometry_(bubble_geometry(direction, body)) {
+    resize(kWidth, geometry_.height);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleName((direction == kReceived ? tr("Received") : tr("Sent")) + ", " + time);
+    setAccessibleDescription(body);
+}
+
+void CMsgInfoItem::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(244, 247, 250));
+    p.setFont(pool_font(256));
+    p.setPen(Qt::black);
+    p.drawText(QRect(0, 0, kWidth, 30), Qt::AlignCenter | Qt::TextSingleLine, time_);
+
+    const int L = geometry_.box.left(), T = geometry_.box.top();
+    const int R = L + geometry_.box.width(), B = T + geometry_.box.height();
+    if (direction_ == kReceived) {
+        draw(p, "in_lefttop.bmp", QRect(L, T, 18, 15));
+        draw(p, "in_leftbottom.bmp", QRect(L, B - 18, 18, 18));
+        draw(p, "in_righttop.bmp", QRect(R - 12, T, 12, 15));
+        draw(p, "in_rightbottom.bmp", QRect(R - 12, B - 18, 12, 18));
+        draw(p, "in_topline.bmp", QRect(L + 18, T, R - L - 30, 15));
+        draw(p, "in_bottomline.bmp", QRect(L + 18, B - 18, R - L - 30, 18));
+        draw(p, "in_leftline.bmp", QRect(L, T + 15, 18, B - T - 33));
+        draw(p, "in_rightline.bmp", QRect(R - 12, T + 15, 12, B - T - 33));
+        p.fillRect(ltrb(L + 18, T + 15, R - 12, B - 18), QColor(216, 216, 216));
+    } else {
+        draw(p, "out_lefttop.bmp", QRect(L, T, 12, 18));
+        draw(p, "out_leftbottom.bmp", QRect(L, B - 18, 12, 18));
+        draw(p, "out_righttop.bmp", QRect(R - 18, T, 18, 18));
+        draw(p, "out_rightbottom.bmp", QRect(R - 18, B - 18, 18, 18));
+        draw(p, "out_topline.bmp", QRect(L + 12, T, R - L - 30, 18));
+        draw(p, "out_bottomline.bmp", QRect(L + 12, B - 18, R - L - 30, 18));
+        draw(p, "out_leftline.bmp", QRect(L, T + 18, 12, B - T - 36));
+        draw(p, "out_rightline.bmp", QRect(R - 18, T + 18, 18, B - T - 36));
+        p.fillRect(ltrb(L + 12, T + 18, R - 18, B - 18), QColor(136, 193, 33));
+    }
+    p.setPen(Qt::black);
+    p.drawText(geometry_.text_box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, body_);
+}
+
+}  // namespace quen::ui

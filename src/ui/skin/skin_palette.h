@@ -1,0 +1,20 @@
+#pragma once
+// The colours the code draws with that are not fixed by the window's own
+// texts: one accent (the skin pictures are painted with the same values by
+// tools/make-skin), and the shades that go with it.
+#include <QColor>
+
+namespace quen::ui::skin {
+
+inline const QColor kAccent{27, 116, 179};        // title bands, links, focus
+inline const QColor kAccentDark{18, 84, 133};     // pressed
+inline const QColor kAccentLight{226, 239, 249};  // hover wash
+inline const QColor kFocusRing{27, 116, 179};
+inline const QColor kInk{34, 40, 49};             // body text on light surfaces
+inline const QColor kMuted{110, 118, 129};        // secondary text
+inline const QColor kSurface{255, 255, 255};
+inline const QColor kPanel{246, 248, 251};
+inline const QColor kLine{214, 220, 228};
+inline const QColor kDisabled{178, 185, 194};
+
+}  // namespace quen::ui::skin
