@@ -10,6 +10,11 @@ int main(int argc, char** argv) {
     using namespace quen::cli;
     CLI::App app{"Quenfora Corvalin for Android: recovers contacts, messages and files from an Android phone and its card."};
     app.require_subcommand(1);
+    // Options a command does not know fall through to the program's own, so
+    // the global options are taken after the command as well as before it
+    // ("quenfora-cli carve IMG --quiet"). Set before the commands are added,
+    // which inherit it.
+    app.fallthrough();
     Globals globals;
     app.add_option("--adb", globals.adb, "The adb helper to use (default: the one beside the program, else adb on PATH)");
     app.add_flag("--quiet", globals.quiet, "No progress output on stderr");

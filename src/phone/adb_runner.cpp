@@ -29,9 +29,22 @@ std::vector<std::string> command(const std::string& program, const std::vector<s
 }  // namespace
 
 std::string adb_run(const AdbHelper& helper, const std::vector<std::string>& arguments) {
+    return adb_run_watched(helper, arguments).output;
+}
+
+platform::CapturedRun adb_run_watched(const AdbHelper& helper, const std::vector<std::string>& arguments,
+                                      platform::RunWatch watch) {
+    if (!watch.stop) watch.stop = helper.stop;
+    if (watch.stop && watch.stop->load()) {
+        platform::CapturedRun stopped;
+        stopped.started = true;  // the helper is there; the run was not wanted any more
+        stopped.killed = stopped.stopped = true;
+        return stopped;
+    }
     const std::string program = adb_helper_program(helper);
     platform::run_detached(command(program, {"start-server"}), helper.server_limit);
-    return platform::run_captured(command(program, arguments), helper.command_limit).output;
+    if (watch.limit.count() == 0 && watch.stall_limit.count() == 0) watch.limit = helper.command_limit;
+    return platform::run_watched(command(program, arguments), watch);
 }
 
 void adb_run_detached(const AdbHelper& helper, const std::vector<std::string>& arguments) {
@@ -40,8 +53,16 @@ void adb_run_detached(const AdbHelper& helper, const std::vector<std::string>& a
 
 void adb_kill_server(const AdbHelper& helper) { adb_run_detached(helper, {"kill-server"}); }
 
-DeviceState adb_devices_state(const AdbHelper& helper) {
-    return parse_device_listing(adb_run(helper, {"devices"}));
+ListedDevice adb_list_devices(const AdbHelper& helper) {
+    const platform::CapturedRun run = adb_run_watched(helper, {"devices"});
+    if (!run.started) {
+        ListedDevice none;
+        none.state = DeviceState::NoHelper;
+        return none;
+    }
+    return select_device(run.output);
 }
+
+DeviceState adb_devices_state(const AdbHelper& helper) { return adb_list_devices(helper).state; }
 
 }  // namespace quen::phone

@@ -3,9 +3,6 @@
 #include <exception>
 #include <thread>
 
-#include "phone/acquisition.h"
-#include "records/readers/contacts_reader.h"
-#include "records/readers/messages_reader.h"
 
 namespace quen::phone {
 namespace {
@@ -20,28 +17,53 @@ void post_to_receiver(const PhoneScan& scan, unsigned id, WParam wparam) {
 void run_acquisition_thread(PhoneScan& scan) {
     DeviceState state = DeviceState::NoDevice;
     try {
-        state = run_acquisition(scan.helper, scan.work);
-    } catch (const std::exception&) {
-        // Out of memory or a failed copy: whatever was pulled stays; the state
-        // is reported all the same so the receiver is not left waiting.
+        TransferControl control;
+        control.stop = &scan.stop;
+        scan.acquisition = run_acquisition(scan.helper, scan.work, control);
+        state = scan.acquisition.state();
+    } catch (const std::exception& e) {
+        // Out of memory, say: whatever was pulled stays; the state is reported
+        // all the same so the receiver is not left waiting.
+        scan.acquisition.error = e.what();
     }
     post_to_receiver(scan, WM_DEVICE_STATE, static_cast<WParam>(state));
 }
 
-void run_read_thread(PhoneScan& scan) {
+namespace {
+
+// Runs one reader; a failure is written down for the receiver instead of
+// ending the read thread, so that the other reader still runs.
+template <typename Read>
+void run_reader(PhoneScan& scan, const char* what, Read&& read) {
     try {
-        MessageSink* sink = scan.sink.get();
-        records::read_contacts(scan.work.contacts_db, scan.work.contacts_backup, scan.contact_map, sink);
-        records::read_messages(scan.contact_map, scan.work.messages_db, scan.work.messages_backup, scan.thread_map, sink);
-    } catch (const std::exception&) {
-        // Keep what was read; the lists below are built from it.
+        read();
+    } catch (const std::exception& e) {
+        scan.read_failures.push_back(std::string(what) + ": " + e.what());
+    } catch (...) {
+        scan.read_failures.push_back(std::string(what) + ": unknown failure");
     }
+}
+
+}  // namespace
+
+void run_read_thread(PhoneScan& scan) {
+    MessageSink* sink = scan.sink.get();
+    run_reader(scan, "contacts", [&] {
+        if (scan.readers.contacts)
+            scan.readers.contacts(scan.work.contacts_db, scan.work.contacts_backup, scan.contact_map, sink);
+    });
+    run_reader(scan, "messages", [&] {
+        if (scan.readers.messages)
+            scan.readers.messages(scan.contact_map, scan.work.messages_db, scan.work.messages_backup, scan.thread_map,
+                                  sink);
+    });
     try {
         scan.contact_list = records::build_contact_list(scan.contact_map);
         scan.thread_list = records::build_thread_list(scan.thread_map);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         scan.contact_list.clear();
         scan.thread_list.clear();
+        scan.read_failures.push_back(std::string("lists: ") + e.what());
     }
     post_to_receiver(scan, WM_PHONE_DATA_LOADED, 0);
 }
@@ -79,7 +101,7 @@ bool PhoneScanDriver::handle(const Message& m) {
     switch (m.id) {
         case WM_DEVICE_STATE:
             load_state_ = static_cast<LoadState>(m.wparam);
-            if (load_state_ == static_cast<LoadState>(DeviceState::Ready)) start_read(scan_);
+            if (load_state_ == static_cast<LoadState>(DeviceState::Ready) && !scan_->stop.load()) start_read(scan_);
             else finished_ = true;
             return true;
         case WM_LOAD_PROGRESS:

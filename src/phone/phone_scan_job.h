@@ -13,27 +13,55 @@
 // Both threads are detached; nobody joins them. Each holds a shared_ptr to the
 // PhoneScan it works on, so the state (and the sink it posts to) lives as long
 // as any thread still uses it, whatever the receiver does meanwhile.
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "phone/acquisition.h"
 #include "phone/adb_runner.h"
 #include "phone/device_state.h"
 #include "phone/work_folder.h"
 #include "platform/message_sink.h"
 #include "records/model/record_model.h"
+#include "records/readers/contacts_reader.h"
+#include "records/readers/messages_reader.h"
 
 namespace quen::phone {
 
+// The two readers the read thread runs, in this order. They are the records
+// subsystem's readers; a test may put others in their place.
+struct PhoneReaders {
+    std::function<void(const std::string& work_path, const std::string& backup_path, records::ContactMap& out,
+                       MessageSink* window)>
+        contacts = records::read_contacts;
+    std::function<void(const records::ContactMap& contacts, const std::string& work_path,
+                       const std::string& backup_path, records::ThreadMap& out, MessageSink* window)>
+        messages = records::read_messages;
+};
+
 // What the receiver owns and both threads use. The paths are written once,
-// before any thread starts; the maps and lists only by the read thread while
-// it runs, and read by the receiver only after WM_PHONE_DATA_LOADED.
+// before any thread starts. The acquisition thread writes `acquisition` before
+// it posts WM_DEVICE_STATE; the read thread writes the maps, the lists and
+// `read_failures` before it posts WM_PHONE_DATA_LOADED; the receiver reads each
+// only after its message.
 struct PhoneScan {
     std::shared_ptr<MessageSink> sink;  // the receiver: target of every posted message
     AdbHelper helper;
     WorkFolder work;
+    PhoneReaders readers;
+    // Raised by the receiver (Ctrl-C, the window closing): the transfer under
+    // way is ended, its partial copy deleted, and no reading starts.
+    std::atomic<bool> stop{false};
+    AcquisitionReport acquisition;
     records::ContactMap contact_map;
     records::ThreadMap thread_map;
     records::ContactList contact_list;  // every contact, deleted ones first
     records::ThreadList thread_list;    // every thread, deleted ones first
+    // One line per reader that failed ("contacts: <why>"); the other reader
+    // still ran, and what the failed one read before it failed is kept.
+    std::vector<std::string> read_failures;
 };
 
 // Starts the acquisition thread. If no thread can be started, WM_DEVICE_STATE
@@ -62,7 +90,8 @@ public:
 
     // LoadState = Loading, then start_acquisition.
     void start();
-    // Handles one message; returns whether it was one of the job's.
+    // Handles one message; returns whether it was one of the job's. A Ready
+    // phone starts the read thread unless a stop was asked for.
     bool handle(const Message& m);
 
     LoadState load_state() const { return load_state_; }

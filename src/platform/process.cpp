@@ -50,10 +50,10 @@ private:
 };
 
 // Starts the program in a process group of its own, so that on overstay the
-// program and every child it started share one kill. out_fd < 0 sends stdout
-// and stderr to /dev/null. Every descriptor from 3 up is closed in the child,
-// whether or not its owner set close-on-exec.
-bool spawn(const std::vector<std::string>& argv, int out_fd, pid_t& pid) {
+// program and every child it started share one kill. stdout goes to out_fd and
+// stderr to err_fd; a negative descriptor means /dev/null. Every descriptor
+// from 3 up is closed in the child, whether or not its owner set close-on-exec.
+bool spawn(const std::vector<std::string>& argv, int out_fd, int err_fd, pid_t& pid) {
     if (argv.empty() || argv[0].empty()) return false;
     std::vector<char*> args;
     args.reserve(argv.size() + 1);
@@ -63,13 +63,11 @@ bool spawn(const std::vector<std::string>& argv, int out_fd, pid_t& pid) {
     posix_spawn_file_actions_t actions;
     if (posix_spawn_file_actions_init(&actions) != 0) return false;
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    if (out_fd >= 0) {
-        posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
-        posix_spawn_file_actions_adddup2(&actions, out_fd, 2);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    }
+    if (out_fd >= 0) posix_spawn_file_actions_adddup2(&actions, out_fd, 1);
+    else posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (err_fd == out_fd) posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    else if (err_fd >= 0) posix_spawn_file_actions_adddup2(&actions, err_fd, 2);
+    else posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
     posix_spawnattr_t attr;
@@ -169,6 +167,12 @@ bool drain(int fd, std::string& out) {
 }  // namespace
 
 CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
+    RunWatch watch;
+    watch.limit = limit;
+    return run_watched(argv, watch);
+}
+
+CapturedRun run_watched(const std::vector<std::string>& argv, const RunWatch& watch) {
     CapturedRun result;
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0) return result;
@@ -176,27 +180,48 @@ CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::mill
     UniqueFd write_end(above_std(fds[1]));
     if (read_end.get() < 0 || write_end.get() < 0) return result;
     pid_t pid = 0;
-    if (!spawn(argv, write_end.get(), pid)) return result;
+    const int out_fd = watch.stdout_fd >= 0 ? watch.stdout_fd : write_end.get();
+    if (!spawn(argv, out_fd, write_end.get(), pid)) return result;
     result.started = true;
     const RunningProgram running(pid);
     write_end.reset();  // only the child's copies keep the pipe open now
     ::fcntl(read_end.get(), F_SETFL, ::fcntl(read_end.get(), F_GETFL) | O_NONBLOCK);
     UniqueFd pidfd(open_pidfd(pid));
 
-    const auto deadline = Clock::now() + limit;
+    const auto started = Clock::now();
+    const auto deadline = watch.limit.count() > 0 ? started + watch.limit : Clock::time_point::max();
+    const bool watched = watch.stall_limit.count() > 0 || watch.stop || watch.progress;
+    std::uint64_t done = 0;
+    auto last_progress = started;
     bool exited = false;
     bool eof = false;
     // Done when the child has ended and nobody holds the pipe any more; a
-    // grandchild that keeps the pipe open is bounded by the same limit.
+    // grandchild that keeps the pipe open is bounded by the same limits.
     while (!(exited && eof)) {
         const int left = millis_left(deadline);
         if (left <= 0) break;
-        pollfd watched[2];
+        if (watch.stop && watch.stop->load()) {
+            result.stopped = true;
+            break;
+        }
+        const std::uint64_t now_done = watch.progress ? watch.progress() : result.output.size();
+        if (now_done != done) {
+            done = now_done;
+            last_progress = Clock::now();
+            if (watch.on_progress) watch.on_progress(done);
+        } else if (watch.stall_limit.count() > 0 && Clock::now() - last_progress >= watch.stall_limit) {
+            result.stalled = true;
+            break;
+        }
+        pollfd watched_fds[2];
         nfds_t watching = 0;
-        if (!eof) watched[watching++] = pollfd{read_end.get(), POLLIN, 0};
-        if (!exited && pidfd.get() >= 0) watched[watching++] = pollfd{pidfd.get(), POLLIN, 0};
+        if (!eof) watched_fds[watching++] = pollfd{read_end.get(), POLLIN, 0};
+        if (!exited && pidfd.get() >= 0) watched_fds[watching++] = pollfd{pidfd.get(), POLLIN, 0};
         const bool must_poll_child = !exited && pidfd.get() < 0;
-        if (::poll(watched, watching, must_poll_child ? std::min(left, 20) : left) < 0 && errno != EINTR) break;
+        int wait = left;
+        if (must_poll_child) wait = std::min(wait, 20);
+        if (watched) wait = std::min(wait, 200);
+        if (::poll(watched_fds, watching, wait) < 0 && errno != EINTR) break;
         if (!eof) eof = drain(read_end.get(), result.output);
         if (!exited) exited = reap_nohang(pid, &result.exit_code);
     }
@@ -206,12 +231,17 @@ CapturedRun run_captured(const std::vector<std::string>& argv, std::chrono::mill
         if (!exited) reap_blocking(pid);
         drain(read_end.get(), result.output);  // what it wrote before the kill
     }
+    if (!result.killed) result.stalled = result.stopped = false;
+    if (watch.progress && watch.on_progress) {
+        const std::uint64_t last = watch.progress();
+        if (last != done) watch.on_progress(last);
+    }
     return result;
 }
 
 bool run_detached(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
     pid_t pid = 0;
-    if (!spawn(argv, -1, pid)) return false;
+    if (!spawn(argv, -1, -1, pid)) return false;
     const RunningProgram running(pid);
     UniqueFd pidfd(open_pidfd(pid));
     const auto deadline = Clock::now() + limit;

@@ -31,17 +31,29 @@ using test::write_file;
 
 class CliPhone : public ::testing::Test {
 protected:
-    // Runs quenfora-cli with the simulator as helper; stdout only.
+    // Runs quenfora-cli with the simulator as helper; stdout in `output`, and
+    // stderr kept for errors().
     platform::CapturedRun cli(const std::vector<std::string>& args, const std::string& adb = kPhoneSimProgram) {
         std::vector<std::string> argv = {"/usr/bin/env", "TMPDIR=" + phone_.temp(),
-                                         "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(),
-                                         "/bin/sh", "-c", "exec \"$@\" 2>/dev/null", "sh", kCliProgram};
+                                         "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(), "STDERR_FILE=" + stderr_file(),
+                                         "/bin/sh", "-c", "exec \"$@\" 2>\"$STDERR_FILE\"", "sh", kCliProgram};
         if (!adb.empty()) {
             argv.push_back("--adb");
             argv.push_back(adb);
         }
         argv.insert(argv.end(), args.begin(), args.end());
         return platform::run_captured(argv, std::chrono::seconds(60));
+    }
+    // What the last cli() run printed on stderr.
+    std::string errors() const { return test::read_file(stderr_file()); }
+    std::string stderr_file() const { return phone_.scratch_dir() + "/stderr"; }
+    // This user's work folder under the test's temporary folder.
+    std::string user_folder() const { return phone_.temp() + "quenfora-" + std::to_string(::geteuid()); }
+    std::vector<std::string> run_folders() const {
+        std::vector<std::string> runs;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(user_folder(), ec)) runs.push_back(entry.path().string());
+        return runs;
     }
 
     // A rooted phone holding the sample databases.
@@ -67,28 +79,58 @@ bool deleted_first(const rapidjson::Value& list) {
     return true;
 }
 
-TEST_F(CliPhone, DevicesPrintsTheStateTheListingImplies) {
+TEST_F(CliPhone, DevicesPrintsTheStateTheListingImpliesWithItsFix) {
     EXPECT_EQ(cli({"devices"}).output, "NoDevice\n");
     phone_.listing("List of devices attached\r\nA1\tunauthorized\r\nB2\tdevice\r\n\r\n");
     EXPECT_EQ(cli({"devices"}).output, "NotAuthorized\n");
+    EXPECT_NE(errors().find("Allow USB debugging"), std::string::npos) << errors();
     phone_.ready();
-    const auto r = cli({"devices"});
+    auto r = cli({"devices"});
     EXPECT_EQ(r.output, "Ready\n");
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(cli({"devices"}, "/nonexistent/adb").output, "NoDevice\n");
+    EXPECT_EQ(errors(), "");
+    phone_.listing("List of devices attached\nR58M\tno permissions (user in plugdev group; are your udev rules "
+                   "wrong?); see [http://developer.android.com/tools/device.html]\n\n");
+    EXPECT_EQ(cli({"devices"}).output, "NoPermission\n");
+    EXPECT_NE(errors().find("plugdev"), std::string::npos) << errors();
+    r = cli({"devices"}, "/nonexistent/adb");
+    EXPECT_EQ(r.output, "NoHelper\n");
+    EXPECT_EQ(r.exit_code, 1);
 }
 
-TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
+TEST_F(CliPhone, PhoneWithoutUsbPermissionFailsWithTheFix) {
+    sample_phone();
+    phone_.listing("List of devices attached\nR58M\tno permissions (user in plugdev group; are your udev rules "
+                   "wrong?); see [http://developer.android.com/tools/device.html]\n\n");
+    const auto r = cli({"phone"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_EQ(r.output, "NoPermission\n");
+    EXPECT_NE(errors().find("udev"), std::string::npos) << errors();
+    EXPECT_EQ(errors().find("root"), std::string::npos) << errors();  // not blamed on root
+}
+
+TEST_F(CliPhone, GlobalOptionsAreTakenAfterTheCommandToo) {
+    phone_.ready();
+    // --adb after the command: without it the program would not find the simulator.
+    const auto r = platform::run_captured({"/usr/bin/env", "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(), kCliProgram,
+                                           "devices", "--quiet", "--adb", kPhoneSimProgram},
+                                          std::chrono::seconds(60));
+    EXPECT_EQ(r.output, "Ready\n");
+    EXPECT_EQ(r.exit_code, 0);
+}
+
+TEST_F(CliPhone, AcquireKeepsPrivateCopiesAndSaysWhere) {
     phone_.ready();
     phone_.rooted();
     phone_.put(phone::kRemoteDatabaseFiles[0], "0123456789");
     phone_.put(phone::kRemoteDatabaseFiles[2], "wal");
     phone_.put(phone::kRemoteDatabaseFiles[3], "12345");
-    // Left from an earlier run: must not survive beside the fresh copy.
-    write_file(phone_.temp() + "quenfora-recovery-for-android/mmssms.db-wal", "stale log");
 
     const auto r = cli({"acquire"});
-    const std::string t = phone_.temp();
+    EXPECT_EQ(r.exit_code, 0) << errors();
+    const auto runs = run_folders();
+    ASSERT_EQ(runs.size(), 1u);
+    const std::string t = runs[0] + "/";
     const std::string want = "Ready\n" +
                              t + "Quenfora/contacts2.db\t10\n" +
                              t + "Quenfora/bak/contacts2.db\t10\n" +
@@ -99,9 +141,12 @@ TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
                              t + "quenfora-recovery-for-android/mmssms.db-shm\tabsent\n" +
                              t + "quenfora-recovery-for-android/mmssms.db-wal\tabsent\n";
     EXPECT_EQ(r.output, want);
-    EXPECT_EQ(r.exit_code, 0);
+    EXPECT_NE(errors().find("kept in " + runs[0]), std::string::npos) << errors();
+    EXPECT_EQ(fs::status(t + "Quenfora/contacts2.db").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(user_folder()).permissions(), fs::perms::owner_all);
 
-    // Without root the phone is still Ready and nothing lands.
+    // Without root the phone is still Ready and nothing lands; the next run
+    // removed the copies the last one kept.
     phone_.unrooted();
     const auto unrooted = cli({"acquire"});
     std::istringstream lines(unrooted.output);
@@ -111,6 +156,21 @@ TEST_F(CliPhone, AcquirePullsARootedPhoneIntoTheWorkFolder) {
     int absent = 0;
     while (std::getline(lines, line)) absent += line.size() > 7 && line.compare(line.size() - 7, 7, "\tabsent") == 0;
     EXPECT_EQ(absent, 8) << unrooted.output;
+    EXPECT_TRUE(run_folders().empty());
+}
+
+TEST_F(CliPhone, DatabaseCutInTransferFailsTheRun) {
+    sample_phone();
+    phone_.set("pull-cut", "4096");
+    const auto r = cli({"--quiet", "phone", "--json"});
+    EXPECT_EQ(r.exit_code, 1);
+    EXPECT_NE(errors().find(std::string(phone::kRemoteDatabaseFiles[0]) + " was not copied whole: cut"),
+              std::string::npos)
+        << errors();
+    rapidjson::Document doc;
+    ASSERT_FALSE(doc.Parse(r.output.c_str()).HasParseError()) << r.output;
+    EXPECT_STREQ(doc["acquisition"][0]["result"].GetString(), "cut");
+    EXPECT_TRUE(run_folders().empty());
 }
 
 TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {
@@ -142,9 +202,7 @@ TEST_F(CliPhone, PhoneWritesBothReportPagesOfARootedPhone) {
     EXPECT_EQ(printed[3].parent_path().filename().string().rfind("Messages (", 0), 0u);
 
     // Once the pages are written the pulled databases are gone from the temporary folder.
-    EXPECT_FALSE(fs::exists(phone_.temp() + "Quenfora/contacts2.db"));
-    EXPECT_FALSE(fs::exists(phone_.temp() + "Quenfora/bak/contacts2.db"));
-    EXPECT_FALSE(fs::exists(phone_.temp() + "quenfora-recovery-for-android/mmssms.db"));
+    EXPECT_TRUE(run_folders().empty());
 }
 
 // The records of a text list field, one per value.
@@ -243,17 +301,22 @@ TEST_F(CliPhone, PhoneJsonListsRecordsDeletedFirst) {
 TEST_F(CliPhone, PhoneWithoutAReadyPhoneFails) {
     auto r = cli({"--quiet", "phone", "--json"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.output, "{\"state\":\"NoDevice\",\"contacts\":[],\"threads\":[]}\n");
+    EXPECT_EQ(r.output, "{\"state\":\"NoDevice\",\"contacts\":[],\"threads\":[],\"acquisition\":[],\"read_failures\":[]}\n");
     phone_.listing("List of devices attached\nA1\toffline\n\n");
     r = cli({"phone"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.output, "NotAuthorized\n");
+    EXPECT_EQ(r.output, "Offline\n");
 
     // Without root the phone is Ready and the sequence completes, empty.
     phone_.ready();
+    phone_.put(phone::kRemoteDatabaseFiles[0], "contacts");
     r = cli({"--quiet", "phone", "--json"});
     EXPECT_EQ(r.exit_code, 0);
-    EXPECT_EQ(r.output, "{\"state\":\"Ready\",\"contacts\":[],\"threads\":[]}\n");
+    rapidjson::Document doc;
+    ASSERT_FALSE(doc.Parse(r.output.c_str()).HasParseError()) << r.output;
+    EXPECT_EQ(doc["contacts"].Size(), 0u);
+    EXPECT_EQ(doc["threads"].Size(), 0u);
+    EXPECT_NE(errors().find("needs root"), std::string::npos) << errors();
 }
 
 TEST_F(CliPhone, InterruptKillsTheHelperAndExitsWith130) {
@@ -285,6 +348,35 @@ TEST_F(CliPhone, InterruptKillsTheHelperAndExitsWith130) {
         if (!gone) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     EXPECT_TRUE(gone) << "helper " << helper;
+}
+
+TEST_F(CliPhone, InterruptDuringATransferLeavesNoCopy) {
+    phone_.ready();
+    phone_.rooted();
+    phone_.put(phone::kRemoteDatabaseFiles[0], std::string(200000, 'c'));
+    phone_.set("pull-rate", "10000");  // twenty seconds for the first file
+    const std::string pidfile = phone_.phone_dir() + "/pid-pull";
+    // Start the command, wait until a part of the file has arrived, then Ctrl-C.
+    const std::string script =
+        "\"$@\" >/dev/null 2>&1 & p=$!; i=0; "
+        "while [ ! -s \"$PIDFILE\" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done; sleep 0.5; "
+        "kill -INT $p; wait $p; echo \"rc=$?\"";
+    for (const char* command : {"phone", "acquire"}) {
+        fs::remove(pidfile);
+        const auto started = std::chrono::steady_clock::now();
+        const auto r = platform::run_captured({"/usr/bin/env", "TMPDIR=" + phone_.temp(),
+                                               "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(), "PIDFILE=" + pidfile,
+                                               "/bin/sh", "-c", script, "sh", kCliProgram, "--adb", kPhoneSimProgram,
+                                               command},
+                                              std::chrono::seconds(60));
+        EXPECT_EQ(r.output, "rc=130\n") << command;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << command;
+        // Neither the partial copy nor (for phone) anything else stays behind.
+        for (const auto& run : run_folders()) {
+            EXPECT_NE(std::string(command), "phone") << run;
+            EXPECT_FALSE(fs::exists(run + "/Quenfora/contacts2.db")) << run;
+        }
+    }
 }
 
 TEST_F(CliPhone, BadUsageExitsWithTwo) {

@@ -1,4 +1,4 @@
-// The adb device listing reduced to a state: any bytes give one of the three
+// The adb device listing reduced to a state: any bytes give one of the named
 // states, and splitting the input at a line feed never changes the state of a
 // listing whose first part already decides it.
 #include <cstddef>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     using quen::phone::DeviceState;
     const DeviceState state = quen::phone::parse_device_listing(text);
-    if (state != DeviceState::NoDevice && state != DeviceState::Ready && state != DeviceState::NotAuthorized)
+    if (static_cast<int>(state) < 0 || state > DeviceState::Unavailable || state == DeviceState::NoHelper)
         std::abort();
     // The first deciding line wins: a prefix ending at a line feed that already
     // decides must decide the same way.

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <new>
+#include <stdexcept>
 #include <set>
 #include <string>
 #include <thread>
@@ -159,6 +161,40 @@ TEST(PhoneScanJob, RootedSamplePhoneFillsTheMapsAndListsDeletedFirst) {
                             [](const auto& kv) { return kv.second.deleted; }));
     EXPECT_TRUE(std::any_of(s.contact_map.begin(), s.contact_map.end(),
                             [](const auto& kv) { return !kv.second.deleted; }));
+}
+
+TEST(PhoneScanJob, AReaderThatFailsIsReportedAndTheOtherStillRuns) {
+    const auto run_with = [](bool contacts_fail, bool messages_fail) {
+        auto sink = std::make_shared<QueueSink>();
+        auto scan = std::make_shared<phone::PhoneScan>();
+        scan->sink = sink;
+        scan->readers.contacts = [contacts_fail](const std::string&, const std::string&, records::ContactMap& out,
+                                                 MessageSink*) {
+            out[-1].name = "Ann";
+            if (contacts_fail) throw std::runtime_error("database disk image is malformed");
+        };
+        scan->readers.messages = [messages_fail](const records::ContactMap& contacts, const std::string&,
+                                                 const std::string&, records::ThreadMap& out, MessageSink*) {
+            auto& thread = out[{"+1555", 1}];
+            thread.name = contacts.empty() ? "" : contacts.begin()->second.name;
+            if (messages_fail) throw std::bad_alloc();
+        };
+        phone::start_read(scan);
+        bool loaded = false;
+        EXPECT_TRUE(sink->pump_until([&](const Message& m) { loaded = loaded || m.id == WM_PHONE_DATA_LOADED; },
+                                     [&] { return loaded; }, 60s));
+        return scan;
+    };
+    auto scan = run_with(true, false);
+    EXPECT_EQ(scan->read_failures, (std::vector<std::string>{"contacts: database disk image is malformed"}));
+    ASSERT_EQ(scan->thread_list.size(), 1u);  // the messages were still read ...
+    EXPECT_EQ(scan->thread_list[0]->name, "Ann");  // ... with what the contacts reader had read
+    EXPECT_EQ(scan->contact_list.size(), 1u);
+
+    scan = run_with(false, true);
+    ASSERT_EQ(scan->read_failures.size(), 1u);
+    EXPECT_EQ(scan->read_failures[0].rfind("messages: ", 0), 0u);
+    EXPECT_EQ(scan->contact_list.size(), 1u);
 }
 
 // A sink that only records, so the test can drop every other reference.

@@ -12,6 +12,11 @@
 //   flood-<cmd>    bytes of filler to print (half on stdout, half on stderr) before <cmd>
 //   stay-<cmd>     present: after <cmd> a child is left running that holds stdout
 //                  open for 60 s (a helper whose descendants outlive it)
+//   pull-rate      bytes per second a pull writes (absent: all at once), as a
+//                  slow USB link does
+//   pull-stall     a pull writes this many bytes, then hangs for 60 s (a dead link)
+//   pull-cut       a pull writes this many bytes, then ends reporting success
+//                  with the whole file's size (a copy cut short unnoticed)
 // The simulator keeps its own state in the same folder:
 //   server         present while the adb server "runs"
 //   readable       the phone paths made readable by a chmod run as root
@@ -20,6 +25,7 @@
 // Without $QUEN_PHONE_SIM_DIR the simulator is a PC with no phone attached.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -159,12 +165,33 @@ int cmd_pull(const std::vector<std::string>& args) {
         err("adb: error: failed to stat remote object '" + remote + "': Permission denied\n");
         return 1;
     }
-    if (!fs::copy_file(file, local, fs::copy_options::overwrite_existing, ec)) {
-        err("adb: error: cannot create '" + local + "': " + ec.message() + "\n");
+    const std::string content = read_file(file);
+    std::ofstream target(local, std::ios::binary | std::ios::trunc);
+    if (!target) {
+        err("adb: error: cannot create '" + local + "': No such file or directory\n");
         return 1;
     }
-    const auto size = fs::file_size(file, ec);
-    out(remote + ": 1 file pulled, 0 skipped. (" + std::to_string(size) + " bytes in 0.001s)\n");
+    // Written in pieces, as a link delivers them, so that the size of the
+    // target grows while the pull runs.
+    const long rate = number_in("pull-rate");
+    const long stall = exists("pull-stall") ? number_in("pull-stall") : -1;
+    const long cut = exists("pull-cut") ? number_in("pull-cut") : -1;
+    const std::size_t piece = rate > 0 ? static_cast<std::size_t>(std::max(1L, rate / 10)) : content.size();
+    for (std::size_t done = 0; done < content.size();) {
+        std::size_t n = std::min(piece, content.size() - done);
+        if (stall >= 0 && done + n > static_cast<std::size_t>(stall)) n = static_cast<std::size_t>(stall) - done;
+        if (cut >= 0 && done + n > static_cast<std::size_t>(cut)) n = static_cast<std::size_t>(cut) - done;
+        target.write(content.data() + done, static_cast<std::streamsize>(n));
+        target.flush();
+        done += n;
+        if (stall >= 0 && done >= static_cast<std::size_t>(stall)) {
+            std::this_thread::sleep_for(std::chrono::seconds(60));
+            return 1;
+        }
+        if (cut >= 0 && done >= static_cast<std::size_t>(cut)) break;
+        if (rate > 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    out(remote + ": 1 file pulled, 0 skipped. (" + std::to_string(content.size()) + " bytes in 0.001s)\n");
     return 0;
 }
 

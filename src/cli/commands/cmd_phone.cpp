@@ -12,10 +12,11 @@
 
 #include "cli/commands/commands.h"
 #include "cli/export_cli.h"
-#include "cli/interrupt.h"
 #include "cli/output/load_steps.h"
+#include "cli/output/phone_report.h"
 #include "cli/output/progress_line.h"
 #include "cli/output/records_json.h"
+#include "cli/phone_interrupt.h"
 #include "export/report_folders.h"
 #include "phone/phone_scan_job.h"
 #include "platform/queue_sink.h"
@@ -28,14 +29,6 @@ struct PhoneOptions {
     bool json = false;
 };
 
-// Why a state other than Ready ends the sequence, and what to do about it.
-const char* state_hint(phone::DeviceState state) {
-    if (state == phone::DeviceState::NotAuthorized)
-        return "the phone has not authorised this computer (or is offline): unlock it, answer the USB "
-               "debugging prompt, then run again";
-    return "no phone found: attach it by USB with USB debugging switched on (or check --adb)";
-}
-
 void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const PhoneOptions& options,
                 const exports::PhoneReports* pages) {
     rapidjson::StringBuffer buffer;
@@ -44,6 +37,11 @@ void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const Ph
     writer.Key("state");
     writer.String(device_state_name(state));
     write_records_members(writer, scan.contact_list, scan.thread_list);
+    write_files_member(writer, scan.acquisition);
+    writer.Key("read_failures");
+    writer.StartArray();
+    for (const auto& failure : scan.read_failures) write_text(writer, failure);
+    writer.EndArray();
     if (!options.save.out.empty()) {
         // Pages written with --out; null when that kind had no record.
         for (const auto& [key, path] : {std::pair{"contacts_page", pages ? pages->contacts_page : std::string()},
@@ -58,20 +56,33 @@ void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const Ph
     std::printf("%s\n", buffer.GetString());
 }
 
+// Removes the run's work folder whichever way the command ends: the phone's
+// databases never stay behind once the records are out.
+struct WorkFolderRemoval {
+    const phone::WorkFolder& work;
+    ~WorkFolderRemoval() { phone::remove_work_folder(work); }
+};
+
 int run_phone(const PhoneOptions& options, const Globals& globals) {
-    const HelperInterrupt interrupt;
     auto sink = std::make_shared<QueueSink>();
     sink->bind_receiver(std::this_thread::get_id());
     auto scan = std::make_shared<phone::PhoneScan>();
     scan->sink = sink;
     scan->helper = phone::AdbHelper{globals.adb};
     scan->work = phone::prepare_work_folder();
+    if (!scan->work.ok()) {
+        std::fprintf(stderr, "quenfora-cli: %s\n", scan->work.error.c_str());
+        return kExitFailed;
+    }
+    const WorkFolderRemoval removal{scan->work};
+    const PhoneInterrupt interrupt(scan->stop, scan->work, true);
 
     ProgressLine progress(globals.quiet);
     progress.step("listing devices and pulling the databases");
     phone::PhoneScanDriver driver(scan);
     driver.start();
-    // Every adb call is bounded and the readers end, so the job always ends.
+    // Every adb call is bounded (by time or by progress), a stop ends it, and
+    // the readers end, so the job always ends.
     while (!driver.finished()) {
         sink->pump_one(
             [&](const Message& message) {
@@ -81,16 +92,28 @@ int run_phone(const PhoneOptions& options, const Globals& globals) {
                 else if (message.id == WM_LOAD_PROGRESS)
                     progress.step(load_step_text(message.wparam, message.lparam));
             },
-            std::chrono::milliseconds(500));
+            std::chrono::milliseconds(200));
     }
     progress.finish();
+    if (scan->stop.load()) {
+        std::fprintf(stderr, "quenfora-cli: stopped; the copies were deleted\n");
+        return kExitStopped;
+    }
 
     const auto state = static_cast<phone::DeviceState>(driver.load_state());
     const bool ready = state == phone::DeviceState::Ready;
-    if (!ready) std::fprintf(stderr, "quenfora-cli: %s\n", state_hint(state));
-    else if (scan->contact_map.empty() && scan->thread_map.empty())
-        std::fprintf(stderr, "quenfora-cli: no contact or message could be read: the phone needs root (su) for "
-                             "its databases\n");
+    print_state_help(state);
+    bool failed = !ready;
+    if (ready) {
+        failed = print_acquisition_problems(scan->acquisition) || failed;
+        for (const auto& failure : scan->read_failures) {
+            std::fprintf(stderr, "quenfora-cli: reading %s\n", failure.c_str());
+            failed = true;
+        }
+        if (scan->contact_map.empty() && scan->thread_map.empty() && scan->acquisition.refused())
+            std::fprintf(stderr, "quenfora-cli: no contact or message could be read: the phone needs root (su) for "
+                                 "its databases\n");
+    }
 
     exports::PhoneReports pages;
     const bool write_pages = ready && !options.save.out.empty();
@@ -103,12 +126,8 @@ int run_phone(const PhoneOptions& options, const Globals& globals) {
         if (ready) print_records_text(stdout, scan->contact_list, scan->thread_list);
         print_written_files(stdout, pages);
     }
-    // As when the window closes: the phone's databases do not stay behind in
-    // the temporary folder once the records are out.
-    phone::delete_work_files(scan->work);
-    phone::remove_picture_folder(scan->work);
     if (std::fflush(stdout) != 0) return kExitFailed;
-    if (!ready || (write_pages && !pages.ok)) return kExitFailed;
+    if (failed || (write_pages && !pages.ok)) return kExitFailed;
     return kExitDone;
 }
 
