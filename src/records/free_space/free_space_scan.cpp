@@ -37,7 +37,8 @@ void file_message(const MessageCandidate& candidate, ThreadMap& threads) {
     message.thread_id = static_cast<int64_t>(candidate.thread_id);
     message.deleted = true;
     // The unsigned number read back as signed milliseconds.
-    message.date_text = sms_date_text(static_cast<int64_t>(candidate.date));
+    message.date_millis = static_cast<int64_t>(candidate.date);
+    message.date_text = sms_date_text(message.date_millis);
     message.address = std::string(as_text(candidate.address));
     message.body = std::string(as_text(candidate.body));
     ThreadRecord& thread = find_or_create_thread(threads, message.address, message.thread_id, true);

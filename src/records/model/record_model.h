@@ -41,6 +41,7 @@ struct MessageRecord {
     int64_t thread_id = 0;
     bool deleted = false;
     std::string date_text;  // local time "%Y-%m-%d %H:%M:%S"
+    int64_t date_millis = 0;  // the stored sms `date` (ms since 1970) the text was made from; 0 when NULL
     std::string address;
     std::string body;
 };

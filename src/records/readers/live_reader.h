@@ -33,6 +33,7 @@ struct LiveMessage {
     int64_t thread_id = 0;
     std::string address;    // empty when NULL
     std::string date_text;  // `date` as local time (sms_date_text); empty when NULL
+    int64_t date_millis = 0;  // `date` as stored; 0 when NULL
     int32_t type = 0;
     std::string body;  // empty when NULL
 };
