@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
+#include "records/readers/database_open.h"
 #include "records/readers/sqlite_handles.h"
 
 namespace quen::records {
@@ -54,13 +55,12 @@ std::optional<FreeSpaceLayout> probe_table(FreeSpaceMode mode, const std::string
     const bool contacts = mode == FreeSpaceMode::Contacts;
     if (contacts && path.find("contacts2.db") == std::string::npos) return std::nullopt;
 
-    sqlite3* opened = nullptr;
-    // Read-only: a read-write connection would checkpoint a "-wal" into the
-    // file and delete it when it closes, changing the copy before the raw
-    // read and losing what only the log held.
-    const int result = sqlite3_open_v2(path.c_str(), &opened, SQLITE_OPEN_READONLY, nullptr);
-    SqliteDb db(opened);
-    if (result != SQLITE_OK) return std::nullopt;
+    // A private copy: an open of the file itself, even read-only, creates a
+    // "-wal" and "-shm" beside a database in WAL mode, and a read-write one
+    // would checkpoint the log into the file before the raw read.
+    const PrivateCopy copy(path);
+    SqliteDb db = copy.open();
+    if (!db) return std::nullopt;
 
     FreeSpaceLayout layout;
     layout.mode = mode;

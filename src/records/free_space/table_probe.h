@@ -34,9 +34,9 @@ struct FreeSpaceLayout {
 // Messages mode: `path` must exist; table `sms`, whose root page is only looked
 // up when `path` contains "mmssms.db".
 //
-// The file is opened read-only: a "-wal" beside it is read by SQLite but never
-// checkpointed into the file or deleted, so the raw read that follows sees the
-// main file exactly as it was pulled. The column layout is taken from the
+// SQLite reads a private copy of the file (database_open.h), so nothing is
+// created or changed beside it and the raw read that follows sees the main
+// file exactly as it was pulled. The column layout is taken from the
 // prepared "SELECT *", so a table whose rows are all deleted still has one.
 //
 // Empty when the file cannot be opened or the table has no columns; otherwise

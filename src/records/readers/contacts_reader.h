@@ -11,7 +11,9 @@ namespace quen::records {
 
 // Reads both copies into `contacts_out`: library contacts under
 // -raw_contact_id (deleted when only the backup copy has them), then contacts
-// rebuilt from the free space of each copy under +raw_contact_id. Posts
+// rebuilt from the free space of each copy under +raw_contact_id, holding
+// only the values that the contact read from the database does not hold
+// (with its name when they have none). Posts
 // WM_LOAD_PROGRESS with steps 1 to 4 to `window` (which may be null). Leaves
 // the backup copy's mimetypes in the mimetype id table.
 void read_contacts(const std::string& work_path, const std::string& backup_path, ContactMap& contacts_out,

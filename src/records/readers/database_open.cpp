@@ -39,6 +39,15 @@ void limit_db(sqlite3* db) {
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, 64 << 20);
 }
 
+// Copies `from` to `to` (a new file) and makes it 0600.
+bool copy_private(const std::filesystem::path& from, const std::filesystem::path& to) {
+    std::error_code error;
+    if (!std::filesystem::copy_file(from, to, error)) return false;
+    std::filesystem::permissions(to, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::replace, error);
+    return !error;
+}
+
 }  // namespace
 
 SqliteDb open_database_read_only(const std::string& path, bool immutable) {
@@ -57,12 +66,13 @@ PrivateCopy::PrivateCopy(const std::string& path) {
     std::string pattern = (std::filesystem::temp_directory_path(error) / "quen-live-XXXXXX").string();
     if (error || !::mkdtemp(pattern.data())) return;
     dir_ = pattern;
+    // The folder is the caller's alone (mkdtemp makes it 0700); the copies
+    // are readable by the caller alone too, whatever the originals allow.
     const std::filesystem::path copy = dir_ / std::filesystem::path(path).filename();
-    if (!std::filesystem::copy_file(path, copy, error)) return;
+    if (!copy_private(path, copy)) return;
     for (const char* companion : {"-wal", "-journal"}) {
         const std::string from = path + companion;
-        if (std::filesystem::is_regular_file(from, error))
-            std::filesystem::copy_file(from, copy.string() + companion, error);
+        if (std::filesystem::is_regular_file(from, error) && !copy_private(from, copy.string() + companion)) return;
     }
     path_ = copy.string();
 }

@@ -8,17 +8,19 @@
 
 namespace quen::records {
 
-// A read-only open of `path` through a "file:" URI: it never writes the main
-// file, never checkpoints the "-wal" into it and never deletes the "-wal";
-// SQLite reads the log through the "-shm" (or, when that cannot be opened,
-// through private memory). `immutable` skips locking and every companion file:
-// the last resort, as it sees the main file alone. Null when the open fails.
+// A read-only open of `path` through a "file:" URI. Even read-only, SQLite
+// creates a "-wal" and "-shm" beside a database in WAL mode, so a file the user
+// gave is only ever opened with `immutable`, which skips locking and every
+// companion file: it sees the main file alone, and is the last resort when no
+// private copy can be made. Null when the open fails.
 SqliteDb open_database_read_only(const std::string& path, bool immutable);
 
 // A private copy of the database with its "-wal" or "-journal", in a folder of
-// its own under the temporary folder, removed again when this goes. Opened
-// read-write, SQLite may roll back a hot journal or replay the log there, so
-// the copy shows the last committed state while the original stays untouched.
+// its own under the temporary folder (0700, files 0600), removed again when
+// this goes. Opened read-write, SQLite may roll back a hot journal or replay
+// the log there, so the copy shows the last committed state while the
+// original and its folder stay exactly as they were: nothing is created,
+// changed or deleted beside the evidence.
 class PrivateCopy {
 public:
     explicit PrivateCopy(const std::string& path);

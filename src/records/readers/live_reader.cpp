@@ -88,16 +88,16 @@ bool readable_file(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
-// Reads with a read-only open of the file itself. When that fails for a
-// reason another way of opening avoids (a hot rollback journal that a
-// read-only connection may not roll back, a lock), reads a private copy
-// instead, and as the last resort the main file alone, unlocked.
+// Reads a private copy of the file and its log or journal: any open of the
+// file itself, even read-only, may create a "-wal" and "-shm" beside it. When
+// no copy can be made (no room), reads the main file alone, immutable, which
+// creates nothing.
 template <typename Lists, typename ReadFn>
 Lists read_with_fallback(const std::string& path, ReadFn&& read) {
-    enum Attempt { kReadOnlyOpen, kPrivateCopy, kMainFileAlone, kAttempts };
+    enum Attempt { kPrivateCopy, kMainFileAlone, kAttempts };
     Lists out;
     if (!readable_file(path)) return out;
-    for (int attempt = kReadOnlyOpen; attempt < kAttempts; ++attempt) {
+    for (int attempt = kPrivateCopy; attempt < kAttempts; ++attempt) {
         out = Lists{};
         std::unique_ptr<PrivateCopy> copy;
         SqliteDb db;
@@ -105,7 +105,7 @@ Lists read_with_fallback(const std::string& path, ReadFn&& read) {
             copy = std::make_unique<PrivateCopy>(path);
             db = copy->open();
         } else {
-            db = open_database_read_only(path, attempt == kMainFileAlone);
+            db = open_database_read_only(path, true);
         }
         if (!db) continue;
         const int result = read(db.get(), out);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 
 #include "platform/queue_sink.h"
 #include "records/model/mimetype_tables.h"
@@ -35,6 +36,8 @@ void expect_steps(const std::vector<Message>& got, WParam first) {
         EXPECT_EQ(got[step].lparam, 8);
     }
 }
+
+constexpr long long kBase = 1600000000000LL;  // ms
 
 // The work copy and the backup copy of one database.
 struct Copies {
@@ -119,6 +122,84 @@ TEST_P(ContactsReader, LiveThenBackupThenFreeSpace) {
 
 INSTANTIATE_TEST_SUITE_P(AndroidVersions, ContactsReader, ::testing::Values(Layout::Current, Layout::KitKat));
 
+// Edits leave the rows' older cells in free space. An old value the contact no
+// longer holds comes back as a deleted record of that contact, named after
+// it; an older cell whose value the contact still holds is not a deleted
+// contact at all.
+TEST(ContactsReaderEdges, EditsGiveEarlierValuesNotPhantomContacts) {
+    test::TempDir temp("quen-readers-edits");
+    const fs::path path = fs::path(temp.path()) / "contacts2.db";
+    {
+        TestDb db(path);
+        make_contacts_schema(db, Layout::Current);
+        add_data(db, 7, 1, "Ana");
+        add_data(db, 5, 1, "111");
+        add_data(db, 4, 1, "Acme");
+        add_data(db, 7, 2, "Bo");
+        add_data(db, 5, 2, "333");
+        add_data(db, 7, 3, "Cyd");
+        // Both rows grow, so each moves and leaves its older cell behind:
+        // Ana's number changes, Bo's only gains a label.
+        db.exec("UPDATE data SET data1 = '+49 170 2222222' WHERE data1 = '111';"
+                "UPDATE data SET data2 = 'mobile' WHERE data1 = '333';");
+    }
+    ContactMap map;
+    read_contacts(path.string(), "", map, nullptr);
+    std::vector<int64_t> keys;
+    for (const auto& [key, contact] : map) keys.push_back(key);
+    ASSERT_EQ(keys, (std::vector<int64_t>{-3, -2, -1, 1}));
+    EXPECT_FALSE(map.at(-1).deleted);
+    EXPECT_EQ(map.at(-1).phone, "+49 170 2222222");
+    EXPECT_EQ(map.at(-2).phone, "333");
+    const ContactRecord& earlier = map.at(1);
+    EXPECT_TRUE(earlier.deleted);
+    EXPECT_EQ(earlier.raw_contact_id, 1);
+    EXPECT_EQ(earlier.phone, "111");
+    EXPECT_EQ(earlier.name, "Ana");
+}
+
+// Reading the copies, as the phone scan and `read` do, creates, changes and
+// deletes nothing in their folders: not even beside the plain backup copies of
+// databases in WAL mode, which a read-only open of SQLite would give a "-wal"
+// and "-shm".
+TEST(ReadersEdges, CopiesInWalModeAndTheirFoldersStayUntouched) {
+    test::TempDir temp("quen-readers-wal");
+    const fs::path dir(temp.path());
+    for (const char* folder : {"work", "bak"}) {
+        fs::create_directories(dir / folder);
+        TestDb contacts(dir / folder / "contacts2.db");
+        contacts.exec("PRAGMA journal_mode=WAL;");
+        make_contacts_schema(contacts, Layout::Current);
+        add_data(contacts, 7, 1, "Ana");
+        TestDb messages(dir / folder / "mmssms.db");
+        messages.exec("PRAGMA journal_mode=WAL;");
+        make_sms_schema(messages, Layout::Current);
+        add_sms(messages, 1, "+100", kBase, 1, "hello");
+    }
+    // The backup copies are the database files alone, as the acquisition makes them.
+    for (const char* name : {"contacts2.db-wal", "contacts2.db-shm", "mmssms.db-wal", "mmssms.db-shm"})
+        fs::remove(dir / "bak" / name);
+    auto listing = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(dir))
+            files[entry.path().string()] = entry.is_regular_file() ? test::read_file(entry.path()) : "";
+        return files;
+    };
+    const auto before = listing();
+    ContactMap contacts;
+    ThreadMap threads;
+    read_contacts((dir / "work/contacts2.db").string(), (dir / "bak/contacts2.db").string(), contacts, nullptr);
+    read_messages(contacts, (dir / "work/mmssms.db").string(), (dir / "bak/mmssms.db").string(), threads, nullptr);
+    EXPECT_EQ(contacts.size(), 1u);
+    EXPECT_EQ(threads.size(), 1u);
+    const auto after = listing();
+    std::vector<std::string> names_before, names_after;
+    for (const auto& [name, bytes] : before) names_before.push_back(name);
+    for (const auto& [name, bytes] : after) names_after.push_back(name);
+    ASSERT_EQ(names_after, names_before);
+    EXPECT_TRUE(after == before) << "a file changed";
+}
+
 TEST(ContactsReaderEdges, MissingFilesStillPostEveryStep) {
     QueueSink sink;
     ContactMap map;
@@ -148,8 +229,6 @@ TEST(ContactsReaderEdges, UnreadableBackupKeepsWorkMimetypes) {
     read_contacts("", "", map, nullptr);
     EXPECT_TRUE(mimetype_id_table().empty());
 }
-
-constexpr long long kBase = 1600000000000LL;  // ms
 
 // Work copy: thread 1 "+100" (hello, reply), thread 2 "+100", thread 3 with a
 // NULL address, thread 4 "+200" whose only message was deleted, and "again"
@@ -207,9 +286,9 @@ TEST_P(MessagesReader, FreeSpaceThenLiveNamedAndSorted) {
     expect_steps(drain(sink), 5);
 
     ASSERT_EQ(threads.size(), 6u);
-    // Created by the free-space scan for "again", so deleted, and it stays so.
+    // Holds live messages, so live, though "again" also lies in free space.
     const ThreadRecord& thread_1 = threads.at({"+100", 1});
-    EXPECT_TRUE(thread_1.deleted);
+    EXPECT_FALSE(thread_1.deleted);
     EXPECT_EQ(thread_1.name, "Ana");
     EXPECT_EQ(threads.at({"+100", 2}).name, "Ana");  // same address, second thread
 
@@ -229,7 +308,7 @@ TEST_P(MessagesReader, FreeSpaceThenLiveNamedAndSorted) {
     const MessageRecord* again = find_body(thread_1, "again", &copies);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(copies, 1);          // live and in free space: once,
-    EXPECT_TRUE(again->deleted);   // as the rebuilt copy found first
+    EXPECT_FALSE(again->deleted);  // as the live message it is
 
     const ThreadRecord& thread_4 = threads.at({"+200", 4});
     EXPECT_TRUE(thread_4.deleted);
@@ -242,7 +321,8 @@ TEST_P(MessagesReader, FreeSpaceThenLiveNamedAndSorted) {
     EXPECT_EQ(thread_3.name, "");
     EXPECT_FALSE(thread_3.deleted);
     EXPECT_FALSE(threads.at({"+100", 2}).deleted);
-    EXPECT_TRUE(threads.at({"+300", 5}).deleted);
+    EXPECT_TRUE(threads.at({"+300", 5}).deleted);  // only the backup copy's
+
     EXPECT_FALSE(threads.at({"+900", 9}).deleted);
 
     for (const auto& [key, thread] : threads) {
