@@ -1,5 +1,6 @@
 // MPEG program stream: a pack header 00 00 01 BA followed by a system header
-// (id BB at byte 15); then start codes 00 00 01 xx. Ids BB..EF head packets
+// 00 00 01 BB: at byte 12 after an MPEG-1 pack header, at byte 14 plus the
+// stuffing after an MPEG-2 one (byte 4's top bits 01); then start codes 00 00 01 xx. Ids BB..EF head packets
 // with a BE u16 length at 4 that counts the bytes after it; 00 and BA are
 // picture and pack starts, B9 the program end code.
 #include "cdr/formats/format_util.h"
@@ -17,8 +18,10 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
     static const Pattern kStart = make_pattern(std::string_view("\x00\x00\x01", 3));
     const ByteView v(in);
     const uint64_t r = v.size();
-    if (r < 16) return std::nullopt;
-    if (v.data()[15] != 0xBB) return skip(in);
+    if (r < 24) return needs_more(in);
+    // Where the system header's id lies.
+    const uint64_t system_id = (v.data()[4] & 0xC0) == 0x40 ? 14 + (v.data()[13] & 0x07) + 3 : 15;
+    if (v.data()[system_id] != 0xBB) return skip(in);
 
     const uint64_t window = std::min<uint64_t>(r, 2048);
     const uint64_t max = in.spec->max_length;
@@ -27,6 +30,8 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
         const bool first_mib = p < kFirstMiB;
         const auto found = v.find(kStart, p, window);
         if (!found) {
+            // The bytes given ran out before the next start code could show.
+            if (p + window > r && !no_more_bytes(in)) return std::nullopt;
             if (first_mib) return p + 4;
             end = p;
             break;
@@ -64,7 +69,7 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
     }
     uint64_t size = end + 4;
     if (size <= 1023) return skip(in);
-    size = std::min(size, r);
+    if (size > r) return needs_more(in);  // never listed whole when it is not
     record_at(in, 0, size);
     return size;
 }
