@@ -26,6 +26,7 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
     const uint64_t window = std::min<uint64_t>(r, 2048);
     const uint64_t max = in.spec->max_length;
     uint64_t p = 0, g = 0, end = 0;
+    uint64_t unclosed = 0;  // a stream without an end code: the end of its last packet
     for (;;) {
         const bool first_mib = p < kFirstMiB;
         const auto found = v.find(kStart, p, window);
@@ -52,9 +53,20 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
             }
             q += l + 6;
             g = g2;
+            // Writers that close no stream with an end code stop after a
+            // packet: what follows is then no start code.
+            if (!v.has(q, 4)) {
+                if (!no_more_bytes(in)) return std::nullopt;
+                unclosed = q;
+                break;
+            }
+            if (!v.equals(q, std::string_view("\0\0\1", 3))) {
+                unclosed = q;
+                break;
+            }
             id = v.u8(q + 3);
-            if (!id) return std::nullopt;
         }
+        if (unclosed) break;
         if (*id == 0x00 || *id == 0xBA) {
             p = q + 3;
             continue;
@@ -67,7 +79,7 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
         end = p;
         break;
     }
-    uint64_t size = end + 4;
+    uint64_t size = unclosed ? unclosed : end + 4;
     if (size <= 1023) return skip(in);
     if (size > r) return needs_more(in);  // never listed whole when it is not
     record_at(in, 0, size);
