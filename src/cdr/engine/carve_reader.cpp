@@ -46,12 +46,22 @@ bool is_gone(int error) { return error == ENODEV || error == ENXIO || error == E
 
 }  // namespace
 
-ReadAttempt CarveReader::attempt(uint8_t* buf, size_t n, uint64_t offset) {
+ReadAttempt CarveReader::attempt(uint8_t* buf, size_t n, uint64_t offset, bool& gone) {
     ReadAttempt a = src_.read_at(buf, n, offset);
     if (a.error != 0 && !is_gone(a.error)) a = src_.read_at(buf, n, offset);  // once more
-    if (a.error != 0 && (is_gone(a.error) || !src_.present())) lost_error_ = a.error;
+    gone = a.error != 0 && (is_gone(a.error) || !src_.present());
+    if (gone && (gone_error_ == 0 || offset < gone_at_)) {
+        gone_error_ = a.error;
+        gone_at_ = offset;
+    }
     if (a.error == 0) bytes_read_ += a.bytes;
     return a;
+}
+
+void CarveReader::note_chunk(uint64_t pos, size_t len, size_t got) {
+    // A window or fetch far ahead may have met the device's end of life
+    // first; the run ends only when a chunk cannot be read because of it.
+    if (got < len && gone_error_ != 0 && gone_at_ < pos + len) lost_error_ = gone_error_;
 }
 
 void CarveReader::note_unreadable(uint64_t offset, uint64_t length) {
@@ -75,7 +85,7 @@ std::vector<ByteRange> CarveReader::unreadable() const {
 
 size_t CarveReader::read_span(uint8_t* buf, size_t n, uint64_t offset) {
     size_t got = 0;
-    while (got < n && !lost()) {
+    while (got < n) {
         const ReadAttempt r = src_.read_at(buf + got, n - got, offset + got);
         if (r.error == 0) {
             if (r.bytes == 0) break;  // the source's end
@@ -88,8 +98,9 @@ size_t CarveReader::read_span(uint8_t* buf, size_t n, uint64_t offset) {
         while (got < n) {
             const uint64_t pos = offset + got;
             const size_t len = static_cast<size_t>(std::min<uint64_t>(n - got, kSector - pos % kSector));
-            const ReadAttempt a = attempt(buf + got, len, pos);
-            if (lost()) return got;
+            bool gone = false;
+            const ReadAttempt a = attempt(buf + got, len, pos, gone);
+            if (gone) return got;
             if (a.error == 0) {
                 if (a.bytes == 0) return got;
                 got += a.bytes;
@@ -105,8 +116,9 @@ size_t CarveReader::read_span(uint8_t* buf, size_t n, uint64_t offset) {
 
 size_t CarveReader::read_plain(uint8_t* buf, size_t n, uint64_t offset) {
     size_t got = 0;
-    while (got < n && !lost()) {
-        const ReadAttempt a = attempt(buf + got, n - got, offset + got);
+    while (got < n) {
+        bool gone = false;
+        const ReadAttempt a = attempt(buf + got, n - got, offset + got, gone);
         if (a.error != 0 || a.bytes == 0) break;
         got += a.bytes;
     }
@@ -131,6 +143,7 @@ DirectReader::DirectReader(ByteSource& src, size_t chunk_size, EngineTextFn on_t
 std::span<const uint8_t> DirectReader::chunk(uint64_t pos, size_t len) {
     len = std::min(len, chunk_cap_);
     const size_t n = read_span(chunk_buf_.get(), len, pos);
+    note_chunk(pos, len, n);
     return {chunk_buf_.get(), n};
 }
 
@@ -223,6 +236,7 @@ std::span<const uint8_t> ReadAheadReader::chunk(uint64_t pos, size_t len) {
     }
     fill_to(pos + len);
     const size_t n = static_cast<size_t>(std::min<uint64_t>(len, filled_ - pos));
+    note_chunk(pos, len, n);
     return {at(pos), n};
 }
 

@@ -97,17 +97,23 @@ protected:
     size_t read_span(uint8_t* buf, size_t n, uint64_t offset);
     // Like read_span, but stops at the first sector that cannot be read.
     size_t read_plain(uint8_t* buf, size_t n, uint64_t offset);
+    // After a chunk of `len` bytes at `pos` gave `got`: the source is lost
+    // when the device went away within it.
+    void note_chunk(uint64_t pos, size_t len, size_t got);
 
     ByteSource& src_;
     uint64_t bytes_read_ = 0;
 
 private:
-    // One read and, when it fails, one retry; notes a lost source.
-    ReadAttempt attempt(uint8_t* buf, size_t n, uint64_t offset);
+    // One read and, when it fails, one retry; `gone` when it failed because
+    // the source is no longer there.
+    ReadAttempt attempt(uint8_t* buf, size_t n, uint64_t offset, bool& gone);
     void note_unreadable(uint64_t offset, uint64_t length);
 
     std::map<uint64_t, uint64_t> unreadable_;  // offset -> end, merged
-    int lost_error_ = 0;
+    int gone_error_ = 0;   // the first read that found the device gone, and where
+    uint64_t gone_at_ = 0;
+    int lost_error_ = 0;   // set once a chunk could not be read for it
     std::vector<uint8_t> fetch_buf_;
 };
 
