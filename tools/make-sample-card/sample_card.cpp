@@ -9,6 +9,7 @@
 
 #include "cdr/formats/format_table.h"
 #include "cdr/engine/pattern.h"
+#include "sample_phone_files.h"
 
 namespace quen::sample {
 
@@ -23,11 +24,14 @@ public:
 
     void put(uint64_t at, const Bytes& b) { std::copy(b.begin(), b.end(), image_.begin() + at); }
 
-    // A file found whole: its bytes at `at`, listed as type/extension.
+    // A file found whole: its bytes at `at`, listed as type/extension. Its
+    // own inner headers at sector offsets (an Ogg page, a movie's "moov")
+    // were put there too.
     void found(uint64_t at, const Bytes& b, const std::string& type, const std::string& ext) {
         put(at, b);
         expect(type, ext, at, b.size());
         planted_.push_back(align_up(at));
+        for (uint64_t inner : aligned_header_hits(image_, at + 1, at + b.size())) planted_.push_back(inner);
     }
 
     void expect(const std::string& type, const std::string& ext, uint64_t off, uint64_t size) {
@@ -140,6 +144,27 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     place(make_mpeg(rng, 30000), "mpg", "mpg");
     place(make_pdf(rng, 20000, false), "pdf", "pdf");
     place(make_pdf(rng, 15000, true), "pdf", "pdf");
+    // What phones write, after the first fourteen.
+    place(make_iso(rng, 30000, "isom", "isomiso2avc1mp41"), "mp4", "mp4");
+    place(make_iso(rng, 9000, "M4A ", "M4A mp42isom"), "mp4", "m4a");
+    place(make_iso(rng, 7000, "3gp4", "3gp4isom"), "mp4", "3gp");
+    place(make_iso(rng, 12000, "heic", "mif1heic"), "heic", "heic");
+    place(make_webp(rng, 8000), "webp", "webp");
+    place(make_mp3(rng, 30, true, true), "mp3", "mp3");
+    place(make_mp3(rng, 20, false, false), "mp3", "mp3");
+    place(make_ogg(rng, 6, "OpusHead"), "ogg", "opus");
+    place(make_ogg(rng, 5, "\x01vorbis"), "ogg", "ogg");
+    place(make_amr(rng, 300), "amr", "amr");
+    place(make_sqlite(rng, 6), "db", "db");
+    place(make_vcard(rng, 12), "vcf", "vcf");
+    {
+        // A page that opens with a byte-order mark and a DOCTYPE.
+        Bytes page{0xEF, 0xBB, 0xBF};
+        append(page, "<!DOCTYPE html>\r\n\r\n");
+        append(page, make_html(rng, 3000));
+        append(page, "\n");
+        place(page, "htm", "htm");
+    }
 
     for (const Bytes& b : false_headers(rng)) {
         l.not_found(at, b);
@@ -201,7 +226,9 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     across(40 * kMiB, 10 * 1024, make_html(rng, 100000), "htm", "htm");
     across(44 * kMiB, 50 * 1024, make_wmv(rng, 200000), "wmv", "wmv");
     across(48 * kMiB, 3 * 1024, make_mov(rng, 200000), "mov", "mov");
-    across(52 * kMiB, 60 * 1024, make_avi(rng, 6 * kMiB), "rif", "avi");  // longer than a chunk
+    across(8 * kMiB, 2 * kMiB, make_avi(rng, 4 * kMiB + 300000), "rif", "avi");  // longer than a chunk
+    across(52 * kMiB, 2 * 1024, make_iso(rng, 3 * kMiB, "isom", "isommp41"), "mp4", "mp4");
+    across(60 * kMiB, 1024, make_mp3(rng, 200, true, false), "mp3", "mp3");
     across(size - 8 * kMiB, 50 * 1024, make_ole(rng, 200000, "WordDocument"), "ole", "doc");
 
     // Noise: random bytes, with any header at a sector offset broken.
@@ -237,10 +264,11 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     return true;
 }
 
-std::vector<uint64_t> aligned_header_hits(const Bytes& image) {
+std::vector<uint64_t> aligned_header_hits(const Bytes& image, uint64_t from, uint64_t to) {
     std::vector<uint64_t> hits;
     const auto& table = cdr::builtin_formats();
-    for (uint64_t off = 0; off < image.size(); off += kSectorSize)
+    to = std::min<uint64_t>(to, image.size());
+    for (uint64_t off = align_up(from); off < to; off += kSectorSize)
         for (const auto& row : table) {
             // As quick mode looks: at the header's place in the file, or
             // past a lead-in the row knows.
@@ -343,9 +371,10 @@ bool write_dense_card(const std::string& path, uint64_t size, uint64_t seed, std
 bool write_extractor_seeds(const std::string& dir, std::string& error) {
     // The fuzz target picks the -t name by index from its own list (byte 0)
     // and the bytes before the hit from byte 1.
-    static const char* const kNames[] = {"jpg", "gif", "bmp", "exe", "mpg", "wmv", "avi", "rif",
-                                         "wav", "htm", "ole", "doc", "xls", "ppt", "zip", "rar",
-                                         "sxw", "sxc", "sxi", "pdf", "vjpeg", "mov", "cpp", "png"};
+    static const char* const kNames[] = {"jpg", "gif", "bmp", "exe", "mpg", "wmv", "avi", "rif", "wav",
+                                         "htm", "ole", "doc", "xls", "ppt", "zip", "rar", "sxw", "sxc",
+                                         "sxi", "pdf", "vjpeg", "mov", "cpp", "png", "mp4", "heic", "webp",
+                                         "mp3", "ogg", "amr", "awb", "db", "vcf", "apk", "docx", "m4a"};
     auto put = [&](const std::string& name, const std::string& file, int before, const Bytes& b) {
         uint8_t index = 0;
         for (uint8_t i = 0; i < std::size(kNames); ++i)
@@ -368,9 +397,16 @@ bool write_extractor_seeds(const std::string& dir, std::string& error) {
                     put("ole", "ole-doc", 0, make_ole(r, 3600, "WordDocument")) &&
                     put("xls", "ole-xls", 0, make_ole(r, 3600, "Workbook")) && put("rif", "avi", 0, make_avi(r, 300)) &&
                     put("wav", "wav", 0, make_wav(r, 200)) && put("wmv", "wmv", 0, make_wmv(r, 600)) &&
-                    put("htm", "html", 0, make_html(r, 300)) && put("mov", "mov", 4, make_mov(r, 300)) &&
+                    put("htm", "html", 0, make_html(r, 300)) && put("mov", "mov", 0, make_mov(r, 300)) &&
                     put("rar", "rar", 0, make_rar(r, 300)) && put("exe", "exe", 0, make_exe(r, 1100, false)) &&
-                    put("exe", "dll", 0, make_exe(r, 1100, true)) && put("cpp", "cpp", 5, cpp);
+                    put("exe", "dll", 0, make_exe(r, 1100, true)) && put("cpp", "cpp", 5, cpp) &&
+                    put("mp4", "mp4", 0, make_iso(r, 600, "isom", "isommp41")) &&
+                    put("heic", "heic", 0, make_iso(r, 400, "heic", "mif1heic")) &&
+                    put("webp", "webp", 0, make_webp(r, 300)) && put("mp3", "mp3", 0, make_mp3(r, 3, true, true)) &&
+                    put("mp3", "mp3-bare", 0, make_mp3(r, 7, false, false)) &&
+                    put("ogg", "opus", 0, make_ogg(r, 3, "OpusHead")) && put("amr", "amr", 0, make_amr(r, 8)) &&
+                    put("db", "sqlite", 0, make_sqlite(r, 2)) && put("vcf", "vcard", 0, make_vcard(r, 3)) &&
+                    put("apk", "apk", 0, zip_of({{"AndroidManifest.xml", r.payload(100)}, {"classes.dex", r.payload(300)}}));
     if (!ok) error = "cannot write the seeds into " + dir;
     return ok;
 }

@@ -81,6 +81,7 @@ struct RunOptions {
     const std::vector<uint8_t>* disk = nullptr;
     bool final_try = false;  // these are the window: no more bytes will come
     uint64_t lead = 0;       // bytes of the file before the hit
+    uint64_t range_end = UINT64_MAX;  // where the scanned range ends
 };
 
 struct ExtractRun {
@@ -119,6 +120,7 @@ inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t si
     in.on_text = &on_text;
     in.final_try = o.final_try;
     in.lead = o.lead;
+    in.range_end = o.range_end;
     std::optional<DiskFetcher> fetcher;
     if (o.disk) {
         fetcher.emplace(*o.disk, k);

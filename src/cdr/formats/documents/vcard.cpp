@@ -26,14 +26,15 @@ ExtractResult extract_vcard(const ExtractInput& in) {
     uint64_t card = 0, end = 0;
     int cards = 0;
     for (;;) {
-        const auto e = v.find(kEnd, card + kBegin, max > card ? max - card : 0);
+        // The card's text runs to its first byte that is not text.
+        uint64_t run = card;
+        const uint64_t limit = std::min(v.size(), max);
+        while (run < limit && card_byte(v.data()[run])) ++run;
+        const auto e = v.find(kEnd, card + kBegin, run - std::min(run, card + kBegin));
         if (!e) {
-            if (!no_more_bytes(in)) return std::nullopt;
-            break;
+            if (run == v.size() && !no_more_bytes(in)) return std::nullopt;  // the text may go on
+            break;  // cut: the file ends with the card before
         }
-        bool whole = true;
-        for (uint64_t i = card; i < *e && whole; ++i) whole = card_byte(v.data()[i]);
-        if (!whole) break;  // this card was cut: the file ends with the one before
         uint64_t after = *e + 9;
         if (after + 2 > v.size() && !no_more_bytes(in)) return std::nullopt;
         after += line_end(v, after);
