@@ -21,7 +21,9 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
     if (r < 24) return needs_more(in);
     // Where the system header's id lies.
     const uint64_t system_id = (v.data()[4] & 0xC0) == 0x40 ? 14 + (v.data()[13] & 0x07) + 3 : 15;
-    if (v.data()[system_id] != 0xBB) return skip(in);
+    const auto id_byte = v.u8(system_id);
+    if (!id_byte) return needs_more(in);
+    if (*id_byte != 0xBB) return skip(in);
 
     const uint64_t window = std::min<uint64_t>(r, 2048);
     const uint64_t max = in.spec->max_length;
