@@ -126,6 +126,21 @@ TEST(GifExtractor, VersionAndTrailer) {
     run = run_extractor(spec, padded(bad));
     EXPECT_EQ(run.result, 4u);
     EXPECT_TRUE(run.files.empty());
+    // "00 3B" inside image data (every animation has some) is not the end:
+    // the blocks are walked to the trailer. A second frame after a graphic
+    // control extension belongs to the file too.
+    Bytes animated = gif;
+    animated[31] = 0x00;
+    animated[32] = 0x3B;
+    animated.pop_back();  // the trailer
+    sample::append(animated, Bytes{0x21, 0xF9, 0x04, 0x00, 0x0A, 0x00, 0x00, 0x00});
+    sample::append(animated, Bytes{0x2C, 0, 0, 0, 0, 0x01, 0x01, 0x01, 0x01, 0x00, 0x02, 0x03, 0x00, 0x3B, 0x01, 0x00, 0x3B});
+    expect_one_whole_file(run_extractor(spec, padded(animated)), animated.size());
+    // Bytes that are no GIF block where one should begin: cut, no file.
+    Bytes cut = gif;
+    cut[30] = 0x00;  // the image data ends at once
+    cut[31] = 0x77;  // and no block follows
+    EXPECT_TRUE(run_final(spec, padded(cut)).files.empty());
     // No trailer in the bytes given.
     EXPECT_FALSE(run_extractor(spec, Bytes(gif.begin(), gif.end() - 2)).result);
     EXPECT_FALSE(run_extractor(spec, Bytes(gif.begin(), gif.begin() + 5)).result);

@@ -29,6 +29,17 @@ TEST(MpegExtractor, PackAndPacketWalkToTheEndCode) {
     EXPECT_EQ(run.result, 4u);
     // A packet running past the bytes given: the file may go on.
     EXPECT_FALSE(run_extractor(spec, Bytes(mpg.begin(), mpg.begin() + 5000)).result);
+    // A stream of more than a MiB cut anywhere by the end of the bytes
+    // given is never listed whole: the window comes.
+    const Bytes film = sample::make_mpeg(rng, 1536 * 1024);
+    for (size_t cut = 1200 * 1024; cut < 1200 * 1024 + 2100; cut += 7) {
+        const auto part = run_extractor(spec, Bytes(film.begin(), film.begin() + static_cast<std::ptrdiff_t>(cut)));
+        ASSERT_TRUE(part.files.empty()) << cut;
+        ASSERT_FALSE(part.result) << cut;
+    }
+    // Without an end code the stream ends after its last packet.
+    Bytes unclosed(mpg.begin(), mpg.end() - 4);
+    expect_one_whole_file(run_extractor(spec, padded(unclosed)), unclosed.size());
     // A zero-length packet is no stream.
     Bytes empty_packet = mpg;
     sample::put_be16(empty_packet, 16, 0);

@@ -1,8 +1,11 @@
 // MPEG program stream: a pack header 00 00 01 BA followed by a system header
 // 00 00 01 BB: at byte 12 after an MPEG-1 pack header, at byte 14 plus the
-// stuffing after an MPEG-2 one (byte 4's top bits 01); then start codes 00 00 01 xx. Ids BB..EF head packets
-// with a BE u16 length at 4 that counts the bytes after it; 00 and BA are
-// picture and pack starts, B9 the program end code.
+// stuffing after an MPEG-2 one (byte 4's top bits 01); then start codes
+// 00 00 01 xx. Ids BB..EF head packets with a BE u16 length at 4 that counts
+// the bytes after it; 00 and BA are picture and pack starts, B9 the program
+// end code. A stream whose packets run past the bytes given is read through
+// the window; one its writer closed without an end code ends after its last
+// packet.
 #include "cdr/formats/format_util.h"
 
 namespace quen::cdr::fmt {
@@ -26,8 +29,7 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
     if (*id_byte != 0xBB) return skip(in);
 
     const uint64_t window = std::min<uint64_t>(r, 2048);
-    const uint64_t max = in.spec->max_length;
-    uint64_t p = 0, g = 0, end = 0;
+    uint64_t p = 0, end = 0;
     uint64_t unclosed = 0;  // a stream without an end code: the end of its last packet
     for (;;) {
         const bool first_mib = p < kFirstMiB;
@@ -45,16 +47,15 @@ ExtractResult extract_mpeg(const ExtractInput& in) {
         while (has_length(*id)) {
             const auto len = v.be16(q + 4);
             const uint64_t l = len ? *len : 0;
-            const uint64_t g2 = g + q + l;
             if (!len || l == 0 || q + l + 6 > r) {
-                if (!len) return std::nullopt;
+                if (!len) return needs_more(in);
                 if (l == 0 || l > kLongestPacket) return p + 4;
-                if (g2 < max) return std::nullopt;
-                g = g2;
-                break;
+                // A packet past the bytes given: the window comes; in the
+                // window, the stream is longer than the largest size or cut,
+                // and never listed whole.
+                return needs_more(in);
             }
             q += l + 6;
-            g = g2;
             // Writers that close no stream with an end code stop after a
             // packet: what follows is then no start code.
             if (!v.has(q, 4)) {
