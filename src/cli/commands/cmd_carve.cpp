@@ -142,7 +142,8 @@ Command add_carve_command(CLI::App& app, const Globals& g) {
     c.sub->add_option("SOURCE", o->source, "A disk device (e.g. /dev/sdb) or a disk image file")->required();
     c.sub->add_option("--types", o->types,
                       "Comma-separated file types instead of the built-in table (jpg, png, gif, bmp, "
-                      "zip, pdf, doc, xls, ppt, htm, avi, wav, mov, mpg, ...)");
+                      "heic, webp, mp4, m4a, 3gp, mov, mp3, ogg, amr, wav, avi, mpg, wmv, pdf, doc, "
+                      "htm, vcf, sqlite, zip, apk, docx, odt, jar, exe, ...)");
     c.sub->add_flag("--json", o->json, "Print one JSON document");
     c.sub->add_option("--out", o->out,
                       "Write every found file to DIR/Retrivane<time>/disk<time>/<type>/<name>");

@@ -75,9 +75,13 @@ void print_text(const cdr::ScanJob& job) {
         const cdr::CdrNode& d = *job.disks()[i];
         uint64_t n = 0;
         for_each_found_file(d, [&](const cdr::CdrNode&, const cdr::FoundFile&) { ++n; });
-        std::printf("%s\t%s\t%llu files found, %llu bytes read\n", d.path.c_str(), d.name.c_str(),
-                    static_cast<unsigned long long>(n),
-                    static_cast<unsigned long long>(job.bytes_read()[i]));
+        uint64_t unreadable = 0;
+        for (const cdr::ByteRange& u : job.unreadable()[i]) unreadable += u.length;
+        std::printf("%s\t%s\t%llu files found, %llu bytes read", d.path.c_str(), d.name.c_str(),
+                    static_cast<unsigned long long>(n), static_cast<unsigned long long>(job.bytes_read()[i]));
+        if (unreadable) std::printf(", %llu bytes unreadable", static_cast<unsigned long long>(unreadable));
+        if (!job.disk_errors()[i].empty()) std::printf(", stopped: the device stopped answering");
+        std::printf("\n");
         for_each_found_file(d, [](const cdr::CdrNode& type, const cdr::FoundFile& f) {
             print_found_file_line("  ", type, f);
         });
