@@ -158,6 +158,13 @@ inline bool no_more_bytes(const ExtractInput& in) {
 // window) unless the window was given already; then the header is passed over.
 inline ExtractResult needs_more(const ExtractInput& in);
 
+// The length of the line end (CR LF, LF or CR) at `at`, 0 when there is none:
+// text files end with one, and it belongs to the file.
+inline uint64_t line_end(const ByteView& v, uint64_t at) {
+    if (v.u8(at) == '\r') return v.u8(at + 1) == '\n' ? 2 : 1;
+    return v.u8(at) == '\n' ? 1 : 0;
+}
+
 inline bool is_print(uint8_t c) { return c >= 0x20 && c <= 0x7E; }
 inline bool is_text(uint8_t c) { return is_print(c) || c == '\t' || c == '\n'; }
 

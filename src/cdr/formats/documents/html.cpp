@@ -47,12 +47,6 @@ std::optional<uint32_t> html_starts(const uint8_t* p, size_t n) {
     }
 }
 
-// The line end right after `at`, if any: it belongs to the file.
-uint64_t line_end(const ByteView& v, uint64_t at) {
-    if (v.u8(at) == '\r') return v.u8(at + 1) == '\n' ? 2 : 1;
-    return v.u8(at) == '\n' ? 1 : 0;
-}
-
 ExtractResult extract_html(const ExtractInput& in) {
     static const Pattern kEnd = make_pattern("</html>", false);
     constexpr uint64_t kHeader = 5;  // "<html"

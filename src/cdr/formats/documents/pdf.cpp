@@ -23,12 +23,6 @@ uint64_t read_decimal(const ByteView& v, uint64_t off) {
     return n;
 }
 
-// The line end right after `at` (CR LF, LF or CR): it belongs to the file.
-uint64_t line_end(const ByteView& v, uint64_t at) {
-    if (v.u8(at) == '\r') return v.u8(at + 1) == '\n' ? 2 : 1;
-    return v.u8(at) == '\n' ? 1 : 0;
-}
-
 // Whether the bytes at `at` go on with the same document: an incremental
 // update appends objects ("12 0 obj"), a cross-reference table ("xref") or
 // comments after the first "%%EOF".

@@ -13,11 +13,6 @@ constexpr uint64_t kBegin = 11;  // "BEGIN:VCARD"
 // Text as vCards hold it: printable ASCII, tabs, line ends, UTF-8.
 bool card_byte(uint8_t c) { return c >= 0x20 ? c != 0x7F : (c == '\t' || c == '\r' || c == '\n'); }
 
-uint64_t line_end(const ByteView& v, uint64_t at) {
-    if (v.u8(at) == '\r') return v.u8(at + 1) == '\n' ? 2 : 1;
-    return v.u8(at) == '\n' ? 1 : 0;
-}
-
 ExtractResult extract_vcard(const ExtractInput& in) {
     static const Pattern kEnd = make_pattern("END:VCARD", false);
     static const Pattern kNext = make_pattern("BEGIN:VCARD", false);
