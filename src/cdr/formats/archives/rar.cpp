@@ -52,9 +52,12 @@ ExtractResult extract_rar(const ExtractInput& in) {
     while (type_at(block) == kFileHeader) {
         const auto h = v.le16(block + 5);
         const auto p = v.le32(block + 7);
-        if (!h || !p) break;
-        if (*h == 0 || *h > rest || *p > rest || uint64_t{*h} + *p > rest) encrypted = true;
+        if (!h || !p) return needs_more(in);
         const uint64_t next = block + *h + *p;
+        // An archive longer than the bytes given is read through the window,
+        // never listed cut short as if whole (nor taken for an encrypted one).
+        if (*h != 0 && next + kEndBlock > r && !no_more_bytes(in)) return std::nullopt;
+        if (*h == 0 || *h > rest || *p > rest || uint64_t{*h} + *p > rest) encrypted = true;
         if (next > rest || next == block) break;
         block = next;
         walked = true;

@@ -23,6 +23,24 @@ uint64_t read_decimal(const ByteView& v, uint64_t off) {
     return n;
 }
 
+// Whether the bytes at `at` go on with the same document: an incremental
+// update appends objects ("12 0 obj"), a cross-reference table ("xref") or
+// comments after the first "%%EOF".
+bool update_follows(const ByteView& v, uint64_t at) {
+    while (v.u8(at) == ' ' || v.u8(at) == '\r' || v.u8(at) == '\n' || v.u8(at) == '\t') ++at;
+    if (v.equals(at, "xref")) return true;
+    uint64_t i = at;
+    int numbers = 0;
+    while (numbers < 2) {
+        const uint64_t from = i;
+        while (v.u8(i) && std::isdigit(*v.u8(i))) ++i;
+        if (i == from || v.u8(i) != ' ') return false;
+        ++i;
+        ++numbers;
+    }
+    return v.equals(i, "obj");
+}
+
 ExtractResult extract_pdf(const ExtractInput& in) {
     static const Pattern kObj = make_pattern("obj");
     static const Pattern kLinearized = make_pattern("/Linearized");
@@ -30,12 +48,11 @@ ExtractResult extract_pdf(const ExtractInput& in) {
     static const Pattern kEof = make_pattern("%%EOF");
     const ByteView v(in);
     const uint64_t r = v.size();
-    if (r < kHeaderLength || r - kHeaderLength < 512) return std::nullopt;
+    if (r < kHeaderLength || r - kHeaderLength < 512) return needs_more(in);
     const uint64_t n = std::min(r - kHeaderLength, in.spec->max_length);
     if (!v.find(kObj, kHeaderLength, 100)) return kHeaderLength + 100;
 
     const Pattern& eof = footer_or(in, kEof);
-    std::optional<uint64_t> e;
     const auto lin = v.find(kLinearized, kHeaderLength, 512);
     const auto l = lin ? v.find(kLength, *lin, 512) : std::nullopt;
     if (l) {
@@ -43,21 +60,35 @@ ExtractResult extract_pdf(const ExtractInput& in) {
         const uint64_t f = read_decimal(v, after);
         if (f == 0) return after;
         if (f > r) {
-            if (f <= in.spec->max_length) return std::nullopt;
+            if (f <= in.spec->max_length) return needs_more(in);
             return after;
         }
         // The stated length can be anything: a field too small to hold
         // "%%EOF" before it names no file.
         if (f < 15) return after;
-        e = v.find(eof, f - 15, 14);
-    } else {
-        // Keep one byte after "%%EOF" inside the buffer: it belongs to the file.
-        e = v.find(eof, kHeaderLength, std::min(n, r - kHeaderLength - 1));
+        const auto e = v.find(eof, f - 15, 14);
+        if (!e) return needs_more(in);
+        // The stated length is the file's, line end included.
+        record_at(in, 0, f);
+        return f;
     }
-    if (!e) return std::nullopt;
-    const uint64_t size = *e + 5 + 1;
-    record_at(in, 0, size);
-    return *e + 6;
+    // Not linearized: the last "%%EOF" of the document and its line end; an
+    // incremental update after the first one belongs to the file.
+    uint64_t from = kHeaderLength;
+    for (;;) {
+        const auto e = v.find(eof, from, n > from - kHeaderLength ? n - (from - kHeaderLength) : 0);
+        if (!e) return needs_more(in);
+        uint64_t end = *e + 5;
+        // The line end, or an update, may follow past the bytes given.
+        if (end + 64 > r && !no_more_bytes(in)) return std::nullopt;
+        end += line_end(v, end);
+        if (update_follows(v, end)) {
+            from = end;
+            continue;
+        }
+        record_at(in, 0, end);
+        return end;
+    }
 }
 
 }  // namespace

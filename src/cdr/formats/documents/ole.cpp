@@ -25,6 +25,7 @@ constexpr uint64_t kSector = 512;  // the compound file's own sector (sector shi
 constexpr int32_t kEndOfChain = -2;
 constexpr int kMaxDirectorySteps = 300;
 constexpr size_t kMaxEntries = 500;
+constexpr int64_t kLastSector = 0x7FFFFF;  // far past any file the table accepts
 
 struct Entry {
     uint8_t type;
@@ -43,9 +44,13 @@ public:
     // Byte offset of sector n, or nothing when n is below -1 or the sector
     // does not lie wholly inside the bytes given.
     std::optional<uint64_t> sector(int64_t n) const {
+        if (n > kLastSector) return std::nullopt;
         if (n < -1) return std::nullopt;
         const uint64_t off = kSector * static_cast<uint64_t>(n + 1);
-        if (!v_.has(off, kSector)) return std::nullopt;
+        if (!v_.has(off, kSector)) {
+            beyond_ = true;  // more bytes might hold it
+            return std::nullopt;
+        }
         return off;
     }
 
@@ -151,6 +156,15 @@ public:
     }
 
     bool any_read() const { return any_read_; }
+    // A sector lay past the bytes given.
+    bool beyond() const { return beyond_; }
+    // The file's size as its FAT states it: the header and every sector up
+    // to the last one in use (0 when the FAT names none).
+    uint64_t fat_size() const {
+        for (size_t i = fat_.size(); i-- > 0;)
+            if (fat_[i] != -1) return kSector * (i + 2);
+        return 0;
+    }
     int64_t highest() const { return highest_; }
 
 private:
@@ -158,6 +172,7 @@ private:
     std::vector<int32_t> fat_;
     int64_t highest_ = -1;
     bool any_read_ = false;
+    mutable bool beyond_ = false;
 };
 
 const char* extension_of(const std::string& name) {
@@ -189,7 +204,7 @@ ExtractResult extract_ole(const ExtractInput& in) {
     const ByteView v(in);
     const uint64_t r = v.size();
     if (in.spec->type == FormatType::Xls) in.spec->extension = "ole";
-    if (r < kSector) return std::nullopt;
+    if (r < kSector) return needs_more(in);
     const ExtractResult rejected = std::min<uint64_t>(kSector, r);
     const uint32_t fat_count = *v.le32(44), difat_count = *v.le32(72);
     if (*v.le16(34) != 0 || *v.le32(36) != 0 || *v.le32(40) != 0 || *v.le16(32) != 6 ||
@@ -199,8 +214,10 @@ ExtractResult extract_ole(const ExtractInput& in) {
     OleWalk walk(v);
     int64_t last_good = -1;
     try {
-        if (walk.build_fat(fat_count, difat_count, last_good) != Stop::Ok)
+        if (walk.build_fat(fat_count, difat_count, last_good) != Stop::Ok) {
+            if (walk.beyond() && !no_more_bytes(in)) return std::nullopt;
             return last_good >= 0 ? kSector * static_cast<uint64_t>(last_good + 1) : kSector;
+        }
     } catch (const std::bad_alloc&) {
         // Out of memory for this header's tables: reject it, the run goes on.
         return rejected;
@@ -210,10 +227,11 @@ ExtractResult extract_ole(const ExtractInput& in) {
     if (first_dir < 0) return 10;
     const uint64_t abandon = kSector * static_cast<uint64_t>(first_dir + 1);
     const auto dir_sectors = walk.directory_length(first_dir);
-    if (!dir_sectors) return abandon;
+    if (!dir_sectors) return walk.beyond() && !no_more_bytes(in) ? std::nullopt : ExtractResult(abandon);
     std::vector<Entry> entries;
     try {
-        if (!walk.read_entries(first_dir, *dir_sectors, entries)) return abandon;
+        if (!walk.read_entries(first_dir, *dir_sectors, entries))
+            return walk.beyond() && !no_more_bytes(in) ? std::nullopt : ExtractResult(abandon);
     } catch (const std::bad_alloc&) {
         return rejected;
     }
@@ -239,7 +257,13 @@ ExtractResult extract_ole(const ExtractInput& in) {
     if (walk.any_read() && mini < walk.highest() + 1 + 5) mini = walk.highest() + 1 + 5;
     const int64_t mini_bytes = mini * static_cast<int64_t>(kSector);
     if (mini_bytes > 0) size = std::max(size, static_cast<uint64_t>(mini_bytes));
-    size = std::min(round_up(size, kSector), r);
+    size = round_up(size, kSector);
+    // The FAT knows the size exactly; the sum above is kept for a FAT that
+    // names no sector.
+    if (const uint64_t exact = walk.fat_size(); exact != 0) size = exact;
+    // A file longer than the bytes given is read through the window, never
+    // listed cut short as if whole.
+    if (size > r) return needs_more(in);
 
     uint64_t next = size;
     if (mini_bytes - 2560 > 0 && static_cast<uint64_t>(mini_bytes - 2560) < r)
@@ -259,7 +283,8 @@ FormatDefinition ole_format() {
         return FormatRow{ext, type, header, {}, max_length, {}, true, extract_ole};
     };
     const FormatRow any = row("ole", FormatType::Ole, 10 * kMiB);
-    return {row("ole", FormatType::Ole, 5 * kMiB),
+    // Office files with pictures in them run past 5 MB.
+    return {row("ole", FormatType::Ole, 64 * kMiB),
             {{"ole", any},
              {"office", any},
              {"doc", row("doc", FormatType::Doc, 20 * kMiB)},
