@@ -112,8 +112,8 @@ TEST_P(ContactsReader, LiveThenBackupThenFreeSpace) {
     EXPECT_EQ(cyd.name, "Cyd Lost");  // seen in both copies' free space, once
     EXPECT_EQ(cyd.phone, "+44 7700 900444");
     // Android files email under mimetype id 1, which SQLite stores as the
-    // constant 1 rather than a 1-byte integer: such a row is not rebuilt.
-    EXPECT_EQ(cyd.email, "");
+    // constant 1 (no value byte): the row is rebuilt all the same.
+    EXPECT_EQ(cyd.email, "cyd@example.org");
     EXPECT_EQ(cyd.others, "");
 
     // The backup's table stays for whoever scans free space next.

@@ -1,0 +1,276 @@
+#include "records/recovery/cell_reader.h"
+
+#include <algorithm>
+
+#include "records/sqlite/record_values.h"
+#include "records/sqlite/sqlite_format.h"
+
+namespace quen::records::recovery {
+
+namespace {
+
+// Serial type of an integer of `length` bytes, 0 when no integer has it.
+uint64_t integer_type(uint64_t length) {
+    switch (length) {
+        case 1: case 2: case 3: case 4: return length;
+        case 6: return 5;
+        case 8: return 6;
+        default: return 0;
+    }
+}
+
+// The serial types a lost first type may have been, given its value's
+// length and its column, most likely first.
+std::vector<uint64_t> first_type_options(const Column& column, uint64_t length) {
+    if (length == 0) return {column.not_null ? sqlite::kSerialTypeZero : 0};
+    const uint64_t text = 13 + 2 * length, blob = 12 + 2 * length, integer = integer_type(length);
+    std::vector<uint64_t> options;
+    auto add = [&](uint64_t type) {
+        if (type != 0) options.push_back(type);
+    };
+    switch (column.affinity) {
+        case Affinity::Real:
+            if (length == 8) add(7);
+            add(integer);
+            break;
+        case Affinity::Integer:
+        case Affinity::Numeric:
+            add(integer);
+            if (length == 8) add(7);
+            break;
+        case Affinity::Text:
+            add(text);
+            add(blob);
+            break;
+        case Affinity::Blob:
+            add(text);
+            add(integer);
+            if (length == 8) add(7);
+            add(blob);
+            break;
+    }
+    return options;
+}
+
+// Reads `count` serial types from `at`; their total width and body length.
+bool read_types(std::span<const uint8_t> bytes, uint32_t at, size_t count, std::vector<uint64_t>& types,
+                uint32_t& width, uint64_t& body) {
+    width = 0;
+    body = 0;
+    for (size_t index = 0; index < count; ++index) {
+        if (at + width >= bytes.size()) return false;
+        uint64_t type = 0;
+        width += sqlite::read_varint(bytes, at + width, type);
+        if (!sqlite::valid_serial_type(type)) return false;
+        types.push_back(type);
+        body += sqlite::serial_type_length(type);
+        if (body > (uint64_t{1} << 32)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+CellReader::CellReader(const MatchContext& context, std::span<const uint8_t> page, CellKind kind,
+                       uint64_t largest_payload)
+    : context_(context), page_(page), kind_(kind), largest_payload_(largest_payload) {
+    for (const Table& table : context.schema.tables) most_types_ = std::max(most_types_, table.stored.size());
+    area_ = static_cast<uint32_t>(std::min<size_t>(context.usable, page.size()));
+}
+
+bool CellReader::finish_shape(CellShape& shape, uint32_t limit) const {
+    if (shape.payload_size == 0 || shape.payload_size > largest_payload_) return false;
+    const uint64_t local = sqlite::local_payload_bytes(shape.payload_size, context_.usable, kind_ == CellKind::Index);
+    const bool spills = local < shape.payload_size;
+    const uint64_t end = uint64_t{shape.payload_at} + local + (spills ? 4 : 0);
+    if (end > limit || shape.header_size > local) return false;
+    shape.local_size = static_cast<uint32_t>(local);
+    shape.end = static_cast<uint32_t>(end);
+    shape.overflow_page = 0;
+    if (spills && (!sqlite::read_be32(page_, shape.payload_at + local, shape.overflow_page) || shape.overflow_page == 0))
+        return false;
+    return true;
+}
+
+std::optional<Candidate> CellReader::intact(uint32_t start, uint32_t limit) const {
+    limit = std::min(limit, area_);
+    if (start >= limit) return std::nullopt;
+    const auto bytes = page_.first(limit);
+    CellShape shape;
+    shape.start = start;
+    shape.intact = shape.header_size_known = true;
+    uint32_t at = start;
+    at += sqlite::read_varint(bytes, at, shape.payload_size);
+    if (kind_ == CellKind::Table) {
+        if (at >= limit) return std::nullopt;
+        uint64_t rowid = 0;
+        at += sqlite::read_varint(bytes, at, rowid);
+        shape.rowid = static_cast<int64_t>(rowid);
+    }
+    if (at >= limit) return std::nullopt;
+    shape.payload_at = at;
+    if (!finish_shape(shape, limit)) return std::nullopt;
+    RecordHeader header;
+    if (!read_record_header(bytes.subspan(at, shape.local_size), shape.payload_size, most_types_, header))
+        return std::nullopt;
+    shape.header_size = header.header_size;
+    shape.types = std::move(header.types);
+    auto match = best_table(context_, shape, page_, kind_ == CellKind::Index);
+    if (!match) return std::nullopt;
+    return Candidate{std::move(shape), std::move(*match)};
+}
+
+std::optional<Candidate> CellReader::choose(std::optional<Candidate> best, CellShape shape,
+                                            std::span<const uint32_t> ends, int only_table) const {
+    auto match = only_table >= 0 ? match_table(context_, only_table, shape, page_)
+                                 : best_table(context_, shape, page_, kind_ == CellKind::Index);
+    if (!match) return best;
+    if (std::find(ends.begin(), ends.end(), shape.end) != ends.end()) match->score += 3;
+    if (match->score < kLeastDamagedScore) return best;
+    if (best && best->match.score >= match->score) return best;
+    return Candidate{std::move(shape), std::move(*match)};
+}
+
+std::optional<Candidate> CellReader::overwritten(uint32_t start, uint32_t limit, std::span<const uint32_t> ends,
+                                                 bool stale_header) const {
+    limit = std::min(limit, area_);
+    constexpr uint32_t kLost = 4;  // bytes the freeblock header took
+    if (start + kLost >= limit) return std::nullopt;
+    const auto bytes = page_.first(limit);
+    if (stale_header) {
+        uint32_t next = 0, size = 0;
+        sqlite::read_be16(bytes, start, next);
+        sqlite::read_be16(bytes, start + 2, size);
+        if ((next != 0 && (next <= start || next >= area_)) || size < kLost || start + size > area_)
+            return std::nullopt;
+    }
+    const bool table_cell = kind_ == CellKind::Table;
+    // What precedes the record header: the payload length varint, and for a
+    // table cell the rowid varint; `prefix` bytes in all.
+    auto prefix_fits = [&](uint64_t payload, uint32_t prefix) {
+        const uint32_t length_bytes = sqlite::varint_length(payload);
+        if (!table_cell) return length_bytes == prefix;
+        return length_bytes < prefix && prefix - length_bytes <= sqlite::kMaxVarintBytes;
+    };
+    std::optional<Candidate> best;
+
+    // The header length survived: the prefix is longer than the lost bytes.
+    // Its surviving bytes are the rowid's: continuation bytes, then its last.
+    for (uint32_t prefix = kLost; table_cell && prefix <= 12 && start + prefix < limit; ++prefix) {
+        if (prefix > kLost && bytes[start + prefix - 1] >= 0x80) continue;
+        bool continuation = true;
+        for (uint32_t at = start + kLost; at + 1 < start + prefix; ++at) continuation = continuation && bytes[at] >= 0x80;
+        if (!continuation) continue;
+        CellShape shape;
+        shape.start = start;
+        shape.payload_at = start + prefix;
+        shape.header_size_known = true;
+        uint64_t header_size = 0;
+        const uint32_t width = sqlite::read_varint(bytes, shape.payload_at, header_size);
+        if (header_size <= width || header_size > 9 * most_types_ + width) continue;
+        shape.header_size = static_cast<uint32_t>(header_size);
+        uint32_t at = shape.payload_at + width;
+        uint64_t body = 0;
+        bool ok = true;
+        while (ok && at < shape.payload_at + header_size) {
+            uint64_t type = 0;
+            if (at >= limit || shape.types.size() >= most_types_) ok = false;
+            else {
+                at += sqlite::read_varint(bytes, at, type);
+                ok = sqlite::valid_serial_type(type);
+                shape.types.push_back(type);
+                body += sqlite::serial_type_length(type);
+                ok = ok && body <= largest_payload_;
+            }
+        }
+        if (!ok || at != shape.payload_at + header_size) continue;
+        shape.payload_size = header_size + body;
+        if (!prefix_fits(shape.payload_size, prefix) || !finish_shape(shape, limit)) continue;
+        best = choose(std::move(best), std::move(shape), ends, -1);
+    }
+
+    // The header length was lost (its one byte among the four), the serial
+    // types after it were not; or the first serial type was lost with it.
+    // Without the length, each table's column count says where the types end.
+    // Prefixes of 3 bytes: the header length was the fourth lost byte; of 2:
+    // the first serial type was too.
+    const uint32_t all_types_prefix = 3;
+    const uint32_t first_lost_prefix = 2;
+    for (size_t index = 0; index < context_.schema.tables.size(); ++index) {
+        const Table& table = context_.schema.tables[index];
+        if (table.without_rowid == table_cell) continue;
+        const int table_index = static_cast<int>(index);
+        for (size_t count = table.fewest_stored; count <= table.stored.size() && count > 0; ++count) {
+            // Every serial type after the lost bytes.
+            {
+                CellShape shape;
+                shape.start = start;
+                shape.payload_at = start + all_types_prefix;
+                uint32_t width = 0;
+                uint64_t body = 0;
+                if (read_types(bytes, start + kLost, count, shape.types, width, body) && width + 1 < 0x80) {
+                    shape.header_size = width + 1;
+                    shape.payload_size = shape.header_size + body;
+                    if (prefix_fits(shape.payload_size, all_types_prefix) && finish_shape(shape, limit))
+                        best = choose(std::move(best), std::move(shape), ends, table_index);
+                }
+            }
+            if (count < 2) continue;
+            // The first serial type lost too. A rowid alias's is always NULL;
+            // any other's follows from where the cell ends.
+            const Column& first = table.columns[static_cast<size_t>(table.stored[0])];
+            if (first.rowid_alias) {
+                CellShape shape;
+                shape.start = start;
+                shape.payload_at = start + first_lost_prefix;
+                shape.types.push_back(0);
+                uint32_t width = 0;
+                uint64_t body = 0;
+                if (read_types(bytes, start + kLost, count - 1, shape.types, width, body) && width + 2 < 0x80) {
+                    shape.header_size = width + 2;
+                    shape.payload_size = shape.header_size + body;
+                    if (prefix_fits(shape.payload_size, first_lost_prefix) && finish_shape(shape, limit))
+                        best = choose(std::move(best), std::move(shape), ends, table_index);
+                }
+                continue;
+            }
+            for (uint32_t end : ends) {
+                if (end <= start + kLost || end > limit) continue;
+                const uint64_t payload = end - start - first_lost_prefix;
+                if (!prefix_fits(payload, first_lost_prefix)) continue;
+                // The first type took one byte (a short value), or two, whose
+                // second byte survived as the first byte after the lost ones.
+                for (uint32_t first_width = 1; first_width <= 2; ++first_width) {
+                    const uint32_t types_at = start + kLost + (first_width - 1);
+                    if (first_width == 2 && bytes[start + kLost] >= 0x80) continue;
+                    std::vector<uint64_t> others;
+                    uint32_t width = 0;
+                    uint64_t body = 0;
+                    if (!read_types(bytes, types_at, count - 1, others, width, body)) continue;
+                    const uint64_t header_size = 1 + first_width + width;
+                    if (header_size >= 0x80 || header_size + body > payload) continue;
+                    const uint64_t first_length = payload - header_size - body;
+                    for (uint64_t type : first_type_options(first, first_length)) {
+                        if ((type >= 0x80) != (first_width == 2)) continue;
+                        if (first_width == 2 && (type & 0x7F) != bytes[start + kLost]) continue;
+                        CellShape shape;
+                        shape.start = start;
+                        shape.payload_at = start + first_lost_prefix;
+                        shape.header_size = static_cast<uint32_t>(header_size);
+                        shape.payload_size = payload;
+                        shape.types.push_back(type);
+                        shape.types.insert(shape.types.end(), others.begin(), others.end());
+                        if (first_length == 0) shape.ambiguous.push_back(0);
+                        if (!finish_shape(shape, limit)) continue;
+                        const auto before = best ? best->match.score : -1;
+                        best = choose(std::move(best), std::move(shape), ends, table_index);
+                        if (best && best->match.score != before) break;
+                    }
+                }
+            }
+        }
+    }
+    return best;
+}
+
+}  // namespace quen::records::recovery
