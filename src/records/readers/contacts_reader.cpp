@@ -76,12 +76,18 @@ void add_live_rows(ContactMap& map, const ContactsDatabase& file, bool deleted) 
 // contact is not shown a second time as deleted. The values that remain (an
 // old number of an edited contact) stay as a deleted record of their own
 // under the same raw_contact_id; it carries the contact's name when it has
-// none of its own, so that the user sees whose earlier values they are.
+// none of its own, so that the user sees whose earlier values they are. A
+// contact of the live rows that is itself deleted (only in the backup copy,
+// or deleted on the phone) simply takes them.
 void file_rebuilt_contacts(ContactMap& rebuilt, ContactMap& contacts) {
     for (auto& [key, record] : rebuilt) {
         const auto present = contacts.find(live_key(key));
         if (present == contacts.end()) {
             merge_contact(find_or_create_contact(contacts, key, true), record);
+            continue;
+        }
+        if (present->second.deleted) {
+            merge_contact(present->second, record);
             continue;
         }
         const ContactRecord& known = present->second;
@@ -120,13 +126,24 @@ void read_contacts(const std::string& work_path, const std::string& backup_path,
     ensure_mimetype_kind_table();
     mimetype_id_table().clear();  // nothing of an earlier phone's database
 
-    // Work copy first: a contact that both copies hold is created live and
-    // only gains the backup's extra values; one only the backup holds is deleted.
+    // Work copy first: what it holds live is live. A contact only the backup
+    // copy holds is deleted; values the backup copy holds for a contact the
+    // work copy holds are values the phone no longer has, and are filed with
+    // the rebuilt ones below (a deleted record of that contact), not merged
+    // into the live one.
     const ContactsDatabase work = read_contacts_database(work_path);
     ContactMap local;
     add_live_rows(local, work, false);
     post_load_step(window, 1);
-    const ContactsDatabase backup = read_contacts_database(backup_path);
+    ContactsDatabase backup = read_contacts_database(backup_path);
+    ContactMap rebuilt;
+    std::vector<ContactValueRow> backup_only;
+    for (ContactValueRow& row : backup.live) {
+        const auto live = local.find(row.raw_contact_id);
+        if (live == local.end() || live->second.deleted) backup_only.push_back(std::move(row));
+        else if (row.raw_contact_id > 0) add_row(find_or_create_contact(rebuilt, row.raw_contact_id, true), row);
+    }
+    backup.live = std::move(backup_only);
     add_live_rows(local, backup, true);
     post_load_step(window, 2);
 
@@ -138,7 +155,6 @@ void read_contacts(const std::string& work_path, const std::string& backup_path,
 
     // Rows rebuilt from what each copy deleted, under the positive
     // raw_contact_id; only what the database does not hold any more is filed.
-    ContactMap rebuilt;
     add_deleted_rows(rebuilt, work);
     post_load_step(window, 3);
     add_deleted_rows(rebuilt, backup);

@@ -78,6 +78,13 @@ CellReader::CellReader(const MatchContext& context, std::span<const uint8_t> pag
     area_ = static_cast<uint32_t>(std::min<size_t>(context.usable, page.size()));
 }
 
+bool CellReader::looks_like_freeblock_header(uint32_t at) const {
+    if (at + 4 > area_) return false;
+    const uint32_t next = (uint32_t{page_[at]} << 8) | page_[at + 1];
+    const uint32_t size = (uint32_t{page_[at + 2]} << 8) | page_[at + 3];
+    return (next == 0 || (next > at && next < area_)) && size >= 4 && at + size <= area_;
+}
+
 bool CellReader::finish_shape(CellShape& shape, uint32_t limit) const {
     if (shape.payload_size == 0 || shape.payload_size > largest_payload_) return false;
     const uint64_t local = sqlite::local_payload_bytes(shape.payload_size, context_.usable, kind_ == CellKind::Index);
@@ -120,30 +127,48 @@ std::optional<Candidate> CellReader::intact(uint32_t start, uint32_t limit) cons
     return Candidate{std::move(shape), std::move(*match)};
 }
 
-std::optional<Candidate> CellReader::choose(std::optional<Candidate> best, CellShape shape,
-                                            std::span<const uint32_t> ends, int only_table) const {
+bool CellReader::choose(std::vector<Candidate>& readings, CellShape shape, std::span<const uint32_t> ends,
+                        int only_table) const {
+    shape.ends_at_boundary = std::find(ends.begin(), ends.end(), shape.end) != ends.end();
+    // A row shorter than its table (written before columns were added) is
+    // only believed where its end is known: a boundary, or the start of what
+    // reads as the next cell, intact or headed by an old freeblock header.
+    bool followed = false;
+    if (!shape.ends_at_boundary && !shape.header_size_known && only_table >= 0 &&
+        shape.types.size() < context_.schema.tables[static_cast<size_t>(only_table)].stored.size())
+        followed = looks_like_freeblock_header(shape.end) || intact(shape.end, area_);
+    shape.ends_at_boundary = shape.ends_at_boundary || followed;
     auto match = only_table >= 0 ? match_table(context_, only_table, shape, page_)
                                  : best_table(context_, shape, page_, kind_ == CellKind::Index);
-    if (!match) return best;
-    if (std::find(ends.begin(), ends.end(), shape.end) != ends.end()) match->score += 3;
-    if (match->score < kLeastDamagedScore) return best;
-    if (best && best->match.score >= match->score) return best;
-    return Candidate{std::move(shape), std::move(*match)};
+    if (!match) return false;
+    if (shape.ends_at_boundary && !followed) match->score += 3;
+    if (match->score < kLeastDamagedScore) return false;
+    // The best reading for each end.
+    for (Candidate& reading : readings)
+        if (reading.shape.end == shape.end) {
+            if (match->score > reading.match.score) reading = Candidate{std::move(shape), std::move(*match)};
+            return true;
+        }
+    readings.push_back(Candidate{std::move(shape), std::move(*match)});
+    return true;
 }
 
 std::optional<Candidate> CellReader::overwritten(uint32_t start, uint32_t limit, std::span<const uint32_t> ends,
-                                                 bool stale_header) const {
+                                                 bool stale_header, uint32_t stale_end) const {
+    auto readings = overwritten_readings(start, limit, ends, stale_header, stale_end);
+    if (readings.empty()) return std::nullopt;
+    return std::move(readings.front());
+}
+
+std::vector<Candidate> CellReader::overwritten_readings(uint32_t start, uint32_t limit,
+                                                       std::span<const uint32_t> ends, bool stale_header,
+                                                       uint32_t stale_end) const {
+    std::vector<Candidate> readings;
     limit = std::min(limit, area_);
     constexpr uint32_t kLost = 4;  // bytes the freeblock header took
-    if (start + kLost >= limit) return std::nullopt;
+    if (start + kLost >= limit) return readings;
     const auto bytes = page_.first(limit);
-    if (stale_header) {
-        uint32_t next = 0, size = 0;
-        sqlite::read_be16(bytes, start, next);
-        sqlite::read_be16(bytes, start + 2, size);
-        if ((next != 0 && (next <= start || next >= area_)) || size < kLost || start + size > area_)
-            return std::nullopt;
-    }
+    if (stale_header && !looks_like_freeblock_header(start)) return readings;
     const bool table_cell = kind_ == CellKind::Table;
     // What precedes the record header: the payload length varint, and for a
     // table cell the rowid varint; `prefix` bytes in all.
@@ -152,7 +177,6 @@ std::optional<Candidate> CellReader::overwritten(uint32_t start, uint32_t limit,
         if (!table_cell) return length_bytes == prefix;
         return length_bytes < prefix && prefix - length_bytes <= sqlite::kMaxVarintBytes;
     };
-    std::optional<Candidate> best;
 
     // The header length survived: the prefix is longer than the lost bytes.
     // Its surviving bytes are the rowid's: continuation bytes, then its last.
@@ -186,7 +210,7 @@ std::optional<Candidate> CellReader::overwritten(uint32_t start, uint32_t limit,
         if (!ok || at != shape.payload_at + header_size) continue;
         shape.payload_size = header_size + body;
         if (!prefix_fits(shape.payload_size, prefix) || !finish_shape(shape, limit)) continue;
-        best = choose(std::move(best), std::move(shape), ends, -1);
+        choose(readings, std::move(shape), ends, -1);
     }
 
     // The header length was lost (its one byte among the four), the serial
@@ -200,7 +224,9 @@ std::optional<Candidate> CellReader::overwritten(uint32_t start, uint32_t limit,
         const Table& table = context_.schema.tables[index];
         if (table.without_rowid == table_cell) continue;
         const int table_index = static_cast<int>(index);
-        for (size_t count = table.fewest_stored; count <= table.stored.size() && count > 0; ++count) {
+        // Rows written before columns were added are shorter: every count is
+        // tried, and a short one is only kept when the cell ends where it must.
+        for (size_t count = 1; count <= table.stored.size(); ++count) {
             // Every serial type after the lost bytes.
             {
                 CellShape shape;
@@ -212,7 +238,7 @@ std::optional<Candidate> CellReader::overwritten(uint32_t start, uint32_t limit,
                     shape.header_size = width + 1;
                     shape.payload_size = shape.header_size + body;
                     if (prefix_fits(shape.payload_size, all_types_prefix) && finish_shape(shape, limit))
-                        best = choose(std::move(best), std::move(shape), ends, table_index);
+                        choose(readings, std::move(shape), ends, table_index);
                 }
             }
             if (count < 2) continue;
@@ -230,11 +256,13 @@ std::optional<Candidate> CellReader::overwritten(uint32_t start, uint32_t limit,
                     shape.header_size = width + 2;
                     shape.payload_size = shape.header_size + body;
                     if (prefix_fits(shape.payload_size, first_lost_prefix) && finish_shape(shape, limit))
-                        best = choose(std::move(best), std::move(shape), ends, table_index);
+                        choose(readings, std::move(shape), ends, table_index);
                 }
                 continue;
             }
-            for (uint32_t end : ends) {
+            std::vector<uint32_t> inference_ends(ends.begin(), ends.end());
+            if (stale_end != 0) inference_ends.push_back(stale_end);
+            for (uint32_t end : inference_ends) {
                 if (end <= start + kLost || end > limit) continue;
                 const uint64_t payload = end - start - first_lost_prefix;
                 if (!prefix_fits(payload, first_lost_prefix)) continue;
@@ -262,15 +290,15 @@ std::optional<Candidate> CellReader::overwritten(uint32_t start, uint32_t limit,
                         shape.types.insert(shape.types.end(), others.begin(), others.end());
                         if (first_length == 0) shape.ambiguous.push_back(0);
                         if (!finish_shape(shape, limit)) continue;
-                        const auto before = best ? best->match.score : -1;
-                        best = choose(std::move(best), std::move(shape), ends, table_index);
-                        if (best && best->match.score != before) break;
+                        if (choose(readings, std::move(shape), ends, table_index)) break;
                     }
                 }
             }
         }
     }
-    return best;
+    std::stable_sort(readings.begin(), readings.end(),
+                     [](const Candidate& a, const Candidate& b) { return a.match.score > b.match.score; });
+    return readings;
 }
 
 }  // namespace quen::records::recovery

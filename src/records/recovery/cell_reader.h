@@ -35,13 +35,21 @@ public:
     // and the few bytes before it, the start of a cell found after it): a
     // reading that ends there is worth more, and a first serial type that was
     // lost is inferred from one. `stale_header`: the four bytes must look like
-    // the freeblock header they are (a cell inside a larger freeblock).
+    // the freeblock header they are (a cell inside a larger freeblock);
+    // `stale_end` (0: none), the end its size field gives, is one more end to
+    // infer a lost type from, but, being no proof, earns nothing.
     std::optional<Candidate> overwritten(uint32_t start, uint32_t limit, std::span<const uint32_t> ends,
-                                         bool stale_header) const;
+                                         bool stale_header, uint32_t stale_end = 0) const;
+    // Every acceptable reading of that cell, the best for each end, best first.
+    std::vector<Candidate> overwritten_readings(uint32_t start, uint32_t limit, std::span<const uint32_t> ends,
+                                                bool stale_header, uint32_t stale_end = 0) const;
 
     // Most serial types a record of any table has.
     size_t most_types() const { return most_types_; }
     std::span<const uint8_t> page() const { return page_; }
+    // Whether the four bytes at `at` read as a freeblock header: the next
+    // offset 0 or further on in the page, a size of at least 4 that stays in it.
+    bool looks_like_freeblock_header(uint32_t at) const;
     // Usable bytes of the page that are there.
     uint32_t area() const { return area_; }
 
@@ -49,8 +57,10 @@ private:
     // The shape of a cell whose payload starts at `payload_at`, with its
     // types read; fills sizes and the end; false when it does not fit by `limit`.
     bool finish_shape(CellShape& shape, uint32_t limit) const;
-    std::optional<Candidate> choose(std::optional<Candidate> best, CellShape shape, std::span<const uint32_t> ends,
-                                    int only_table) const;
+    // Reads `shape` as a row (of `only_table`, or of its best table) and,
+    // when acceptable, keeps it in `readings`; whether it was acceptable.
+    bool choose(std::vector<Candidate>& readings, CellShape shape, std::span<const uint32_t> ends,
+                int only_table) const;
 
     const MatchContext& context_;
     std::span<const uint8_t> page_;

@@ -1,5 +1,6 @@
 #include "records/recovery/index_entries.h"
 
+#include <algorithm>
 #include <map>
 
 #include "records/recovery/cell_reader.h"
@@ -45,12 +46,22 @@ void recover_index_entries(const DatabaseView& view, const Schema& schema, const
     Schema entries;
     for (const Index& index : schema.indexes) entries.tables.push_back(entry_layout(schema, index));
 
+    // Rowids a table can have had: up to twice the largest one known (its
+    // newest rows may all be gone); a misread entry claims any number.
+    std::map<int, int64_t> largest;
+    for (const RecoveredRecord& record : records)
+        if (record.rowid) largest[record.table] = std::max(largest[record.table], *record.rowid);
+    auto plausible = [&](int table, int64_t rowid) {
+        const int64_t known = largest.count(table) ? largest[table] : 0;
+        return rowid > 0 && rowid <= std::max<int64_t>(2 * known, known + 1000);
+    };
+
     std::map<std::pair<int, int64_t>, RecoveredRecord> rows;  // (table, rowid) -> joined entries
     auto take = [&](Candidate&& found, uint32_t page, uint32_t frame) {
         const Index& index = schema.indexes[static_cast<size_t>(found.match.table)];
         const auto& values = found.match.values;
         const auto& rowid = values.back();
-        if (!rowid || rowid->type != sqlite::ValueType::Integer) return;
+        if (!rowid || rowid->type != sqlite::ValueType::Integer || !plausible(index.table, rowid->integer)) return;
         const Table& table = schema.tables[static_cast<size_t>(index.table)];
         auto [entry, added] = rows.try_emplace({index.table, rowid->integer});
         RecoveredRecord& record = entry->second;
@@ -74,10 +85,10 @@ void recover_index_entries(const DatabaseView& view, const Schema& schema, const
         }
     };
 
-    const uint64_t largest = view.bytes_in_files();
+    const uint64_t largest_payload = view.bytes_in_files();
     auto carve = [&](std::span<const uint8_t> bytes, uint32_t number, int owner_index, bool copy, uint32_t frame) {
         const MatchContext context{entries, view.header().encoding, view.usable_size(), owner_index, nullptr};
-        const CellReader reader(context, bytes, CellKind::Index, largest);
+        const CellReader reader(context, bytes, CellKind::Index, largest_payload);
         auto sink = [&](Candidate&& found, RecordSource) { take(std::move(found), number, frame); };
         if (copy) carve_page_copy(reader, number, RecordSource::Index, budget, sink);
         else carve_free_space(reader, number, budget, sink);

@@ -77,7 +77,7 @@ PageMap::PageMap(const DatabaseView& view, const Schema& schema) {
             }
         });
     };
-    walk(1, -1, -1);
+    if (schema.find_table("sqlite_master") < 0) walk(1, -1, -1);
     for (size_t table = 0; table < schema.tables.size(); ++table)
         if (!schema.tables[table].dropped) walk(schema.tables[table].root_page, static_cast<int>(table), -1);
     for (size_t index = 0; index < schema.indexes.size(); ++index)

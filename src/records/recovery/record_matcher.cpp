@@ -42,8 +42,10 @@ std::optional<TableMatch> match_table(const MatchContext& context, int table_ind
     const size_t count = shape.types.size();
     if (count == 0 || count > table.stored.size()) return std::nullopt;
     // A row shorter than the table was written before columns were added;
-    // only an intact cell says so reliably.
-    if (count < table.fewest_stored && !shape.intact) return std::nullopt;
+    // a cell says so reliably only when its header length, or its end, is
+    // known.
+    if (count < table.fewest_stored && !shape.intact && !shape.header_size_known && !shape.ends_at_boundary)
+        return std::nullopt;
 
     // Types first: a misfit costs no value decoding.
     int score = shape.intact ? kIntactScore : 0;
@@ -65,7 +67,7 @@ std::optional<TableMatch> match_table(const MatchContext& context, int table_ind
     match.from_overflow = payload.from_overflow;
 
     uint64_t at = shape.header_size;
-    int informative = 0;
+    int informative = 0, telling = 0;
     for (size_t position = 0; position < count; ++position) {
         const int column_index = table.stored[position];
         const Column& column = table.columns[static_cast<size_t>(column_index)];
@@ -90,7 +92,16 @@ std::optional<TableMatch> match_table(const MatchContext& context, int table_ind
                 return std::nullopt;
         }
         score += value_worth(column, value);
-        informative += value.type != sqlite::ValueType::Null;
+        // The constants 0 and 1 take no byte, and small numbers are what
+        // stray bytes most often read as: neither says much.
+        const bool number = value.type == sqlite::ValueType::Integer || value.type == sqlite::ValueType::Real;
+        if (number && !(value.type == sqlite::ValueType::Integer && value.integer >= -1 && value.integer <= 1))
+            ++informative;
+        // A text tells most; a blob only when the cell is whole (any bytes
+        // pass for a blob).
+        if ((value.type == sqlite::ValueType::Text || (value.type == sqlite::ValueType::Blob && shape.intact)) &&
+            !value.bytes.empty())
+            ++telling;
         bool ambiguous = false;
         for (uint32_t lost : shape.ambiguous) ambiguous = ambiguous || lost == position;
         if (ambiguous) match.partial = true;
@@ -101,9 +112,10 @@ std::optional<TableMatch> match_table(const MatchContext& context, int table_ind
         const int column_index = table.stored[position];
         match.values[static_cast<size_t>(column_index)] = table.columns[static_cast<size_t>(column_index)].default_value;
     }
-    // A reading without one value (all NULL, or all lost) tells nothing and
-    // is what zeroed or stale bytes most easily pass for.
-    if (informative == 0) return std::nullopt;
+    // A reading of NULLs and a number or two is what zeroed or stale bytes
+    // most easily pass for: a record is only kept with a text, or with two
+    // numbers that say something.
+    if (telling == 0 && informative < 2) return std::nullopt;
     if (table.rowid_alias >= 0) {
         if (shape.rowid) match.values[static_cast<size_t>(table.rowid_alias)] = sqlite::Value::of_integer(*shape.rowid);
         else match.partial = true;

@@ -36,6 +36,7 @@ struct CellShape {
     std::optional<int64_t> rowid;
     bool intact = false;             // payload length, rowid and header all read as written
     bool header_size_known = false;  // the header length varint survived
+    bool ends_at_boundary = false;   // ends where its freeblock ends or the next cell starts
     uint32_t header_size = 0;
     std::vector<uint64_t> types;     // serial types of the stored columns, in record order
     // Positions whose serial type was lost and inferred from the cell's end:

@@ -10,6 +10,7 @@
 #include "records/recovery/live_rows.h"
 #include "records/recovery/page_carving.h"
 #include "records/recovery/page_map.h"
+#include "records/recovery/rowid_inference.h"
 #include "records/recovery/schema_reader.h"
 #include "records/sqlite/btree_page.h"
 
@@ -76,6 +77,20 @@ private:
         return !stopped_ && !budget_.exhausted();
     }
 
+    // Candidates of one page image, kept until the page is done so that
+    // their rowids can be inferred from their neighbours.
+    struct PageFinds {
+        std::vector<std::pair<Candidate, RecordSource>> found;
+        void operator()(Candidate&& candidate, RecordSource source) { found.emplace_back(std::move(candidate), source); }
+    };
+
+    void add_page(PageFinds& finds, std::span<const uint8_t> bytes, uint32_t page, uint32_t frame, int owner) {
+        std::vector<Candidate*> candidates;
+        for (auto& [candidate, source] : finds.found) candidates.push_back(&candidate);
+        infer_rowids(bytes, page, view_.usable_size(), result_.schema, owner, candidates);
+        for (auto& [candidate, source] : finds.found) add(std::move(candidate), source, page, frame);
+    }
+
     void add(Candidate&& found, RecordSource source, uint32_t page, uint32_t frame) {
         RecoveredRecord record;
         record.table = found.match.table;
@@ -121,7 +136,8 @@ private:
             const PageInfo& info = pages[number];
             const auto bytes = view_.page(number);
             const MatchContext context{schema, view_.header().encoding, view_.usable_size(), info.table, &freed};
-            auto sink = [&](Candidate&& found, RecordSource source) { add(std::move(found), source, number, 0); };
+            PageFinds finds;
+            auto sink = [&](Candidate&& found, RecordSource source) { finds(std::move(found), source); };
             switch (info.role) {
                 case PageRole::TableLeaf:
                 case PageRole::TableInterior:
@@ -147,6 +163,7 @@ private:
                 default:
                     break;
             }
+            add_page(finds, bytes, number, 0, info.table);
         }
     }
 
@@ -161,9 +178,8 @@ private:
             const CellKind kind = kind_of(image.bytes, image.page);
             if (kind == CellKind::Index && !has_without_rowid()) continue;  // index pages: entries are read elsewhere
             const CellReader reader(context, image.bytes, kind, largest);
-            auto sink = [&](Candidate&& found, RecordSource source) {
-                add(std::move(found), source, image.page, image.frame);
-            };
+            PageFinds finds;
+            auto sink = [&](Candidate&& found, RecordSource source) { finds(std::move(found), source); };
             switch (image.origin) {
                 case ImageOrigin::MainFile:
                     // An older copy in the main file (the log or journal has a newer one).
@@ -176,6 +192,7 @@ private:
                     carve_page_copy(reader, image.page, RecordSource::Journal, budget_, sink);
                     break;
             }
+            add_page(finds, image.bytes, image.page, image.frame, pages[image.page].table);
         }
     }
 

@@ -38,13 +38,7 @@ private:
     bool covered(uint32_t at) const { return at < region_.end && (flags_[at - region_.start] & kCovered) != 0; }
     bool tried(uint32_t at) const { return at < region_.end && (flags_[at - region_.start] & kTried) != 0; }
 
-    // Next offset 0 or further on in the page, and a size that stays in it.
-    bool looks_like_freeblock_header(uint32_t at) const {
-        const auto page = reader_.page();
-        const uint32_t next = (uint32_t{page[at]} << 8) | page[at + 1];
-        const uint32_t size = (uint32_t{page[at + 2]} << 8) | page[at + 3];
-        return (next == 0 || (next > at && next < reader_.area())) && size >= 4 && at + size <= reader_.area();
-    }
+    bool looks_like_freeblock_header(uint32_t at) const { return reader_.looks_like_freeblock_header(at); }
 
     std::vector<uint32_t> ends_after(uint32_t start) const {
         std::vector<uint32_t> ends;
@@ -76,11 +70,43 @@ private:
             const bool known_start = region_.starts_with_cell && at == region_.start;
             if (at != stale_ || known_start) found = reader_.intact(at, region_.end);
             if (!found) {
-                const auto ends = ends_after(at);
-                found = reader_.overwritten(at, region_.end, ends, !known_start);
+                // A cell that headed a freeblock of its own before its
+                // neighbours were freed keeps that block's size: where it may
+                // end. Stale bytes look like such a header too, so this end
+                // only helps to infer a lost type; it is no proof.
+                uint32_t stale_end = 0;
+                if (!known_start && looks_like_freeblock_header(at)) {
+                    const auto page = reader_.page();
+                    const uint32_t size = (uint32_t{page[at + 2]} << 8) | page[at + 3];
+                    if (at + size <= region_.end) stale_end = at + size;
+                }
+                found = most_likely(reader_.overwritten_readings(at, region_.end, ends_after(at), !known_start, stale_end));
             }
             if (found) take(std::move(*found));
         }
+    }
+
+    // Of readings of one cell that score alike, the one after whose end the
+    // next cell reads best: cells lie back to back, so a reading one byte too
+    // long or too short leaves the next cell unreadable.
+    std::optional<Candidate> most_likely(std::vector<Candidate> readings) const {
+        if (readings.empty()) return std::nullopt;
+        constexpr int kAlike = 3;
+        if (readings.size() == 1 || readings[0].match.score - readings[1].match.score > kAlike)
+            return std::move(readings[0]);
+        size_t chosen = 0;
+        int chosen_worth = -1;
+        for (size_t index = 0; index < readings.size() && index < 4; ++index) {
+            if (readings[0].match.score - readings[index].match.score > kAlike) break;
+            const uint32_t end = readings[index].shape.end;
+            int next = 0;
+            if (end + 3 >= region_.end) next = 2;  // the region ends there (fragments aside)
+            else if (reader_.intact(end, region_.end)) next = 2;
+            else if (!reader_.overwritten_readings(end, region_.end, ends_after(end), true).empty()) next = 1;
+            const int worth = readings[index].match.score + 2 * next;
+            if (worth > chosen_worth) chosen = index, chosen_worth = worth;
+        }
+        return std::move(readings[chosen]);
     }
 
     const CellReader& reader_;

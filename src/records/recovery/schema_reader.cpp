@@ -112,7 +112,11 @@ Schema read_schema(const DatabaseView& view, WorkBudget& budget, std::vector<std
     std::vector<uint8_t> seen;
     read_live_rows(view, master, 0, seen, live);
 
+    // sqlite_master is a table like the others to match records against:
+    // older copies of its rows lie in the free space of its pages, and must
+    // not pass for rows of a user table of five columns.
     Schema schema;
+    schema.tables.push_back(master_table());
     std::vector<SchemaRow> index_rows;
     for (const RecoveredRecord& record : live) {
         const auto row = schema_row(record.values);
@@ -149,6 +153,7 @@ Schema read_schema(const DatabaseView& view, WorkBudget& budget, std::vector<std
     if (live.empty() && !sqlite::read_btree_header(view.page(1), 1, view.usable_size())) {
         notes.push_back("the schema on page 1 is lost; the Android contacts and messages schemas stand in");
         schema = android_fallback_schema(view, budget);
+        schema.tables.insert(schema.tables.begin(), master_table());
     }
     return schema;
 }

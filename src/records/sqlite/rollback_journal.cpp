@@ -96,11 +96,13 @@ struct Reader {
             if (end > sector && end - sector > best_end) best_end = end - sector, best_sector = sector;
         }
         if (best_sector == 0) return;
+        // A later transaction that journaled fewer pages leaves the earlier
+        // one's records right behind its own (another nonce); elsewhere a
+        // run starts on a sector boundary.
         size_t at = best_sector;
         while (record_fits(at)) {
             const size_t end = take_run(at);
-            const size_t from = end > at ? end : at + 1;
-            at = (from + best_sector - 1) / best_sector * best_sector;
+            at = end > at ? end : (at + best_sector) / best_sector * best_sector;
         }
     }
 };
