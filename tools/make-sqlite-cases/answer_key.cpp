@@ -228,11 +228,13 @@ bool AnswerKey::survives(const Table& table, const Gone& gone, const std::string
         for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
         return count;
     };
-    // A long body spills into overflow pages: its first part lies in the
-    // cell, its last part in the last page of the chain.
-    if (body.size() > 1000)
-        return haystack.find(body.substr(0, 200)) != std::string::npos &&
-               haystack.find(body.substr(body.size() - 64)) != std::string::npos;
+    // A long body spills into overflow pages, so it is not found whole: it
+    // survives when every stretch of 128 bytes of it is found.
+    if (body.size() > 1000) {
+        for (size_t at = 0; at + 64 <= body.size(); at += 128)
+            if (haystack.find(body.substr(at, 64)) == std::string::npos) return false;
+        return haystack.find(body.substr(body.size() - 64)) != std::string::npos;
+    }
     // An old version whose bytes lie inside a live row's (a value that was
     // only extended) is no deleted record that survives: it must be found
     // more often than the live rows hold it.

@@ -231,6 +231,13 @@ int run_sqlite_recover(const SqliteRecoverOptions& o, const Globals& g) {
         std::fprintf(stderr, "quenfora-cli: sqlite-recover: %s\n", error.c_str());
         return kExitFailed;
     }
+    // Without a header, and with nothing that reads as a table or a record,
+    // the file is no SQLite database at all: say so rather than print nothing.
+    if (!result.header_found && result.records.empty()) {
+        std::fprintf(stderr, "quenfora-cli: sqlite-recover: %s: not an SQLite database (no valid header, and no "
+                             "page reads as one)\n", o.file.c_str());
+        return kExitFailed;
+    }
     if (o.json) {
         print_json(result);
         if (!g.quiet)

@@ -52,22 +52,31 @@ std::vector<uint64_t> first_type_options(const Column& column, uint64_t length) 
     return options;
 }
 
-// Reads `count` serial types from `at`; their total width and body length.
-bool read_types(std::span<const uint8_t> bytes, uint32_t at, size_t count, std::vector<uint64_t>& types,
-                uint32_t& width, uint64_t& body) {
-    width = 0;
-    body = 0;
-    for (size_t index = 0; index < count; ++index) {
-        if (at + width >= bytes.size()) return false;
+}  // namespace
+
+// Serial types read from one position up to the first that is not valid (or
+// the end), with running totals: width[c] and body[c] are the header bytes
+// and the value bytes of the first c types.
+CellReader::TypeRun CellReader::read_type_run(std::span<const uint8_t> bytes, uint32_t at) const {
+    TypeRun run;
+    run.width.push_back(0);
+    run.body.push_back(0);
+    uint32_t width = 0;
+    uint64_t body = 0;
+    while (run.types.size() < most_types_ && at + width < bytes.size()) {
         uint64_t type = 0;
         width += sqlite::read_varint(bytes, at + width, type);
-        if (!sqlite::valid_serial_type(type)) return false;
-        types.push_back(type);
+        if (!sqlite::valid_serial_type(type)) break;
         body += sqlite::serial_type_length(type);
-        if (body > (uint64_t{1} << 32)) return false;
+        if (body > largest_payload_) break;
+        run.types.push_back(type);
+        run.width.push_back(width);
+        run.body.push_back(body);
     }
-    return true;
+    return run;
 }
+
+namespace {
 
 }  // namespace
 
@@ -178,6 +187,8 @@ std::vector<Candidate> CellReader::overwritten_readings(uint32_t start, uint32_t
         return length_bytes < prefix && prefix - length_bytes <= sqlite::kMaxVarintBytes;
     };
 
+    std::vector<uint64_t> types;  // reused by every prefix tried
+
     // The header length survived: the prefix is longer than the lost bytes.
     // Its surviving bytes are the rowid's: continuation bytes, then its last.
     for (uint32_t prefix = kLost; table_cell && prefix <= 12 && start + prefix < limit; ++prefix) {
@@ -185,29 +196,32 @@ std::vector<Candidate> CellReader::overwritten_readings(uint32_t start, uint32_t
         bool continuation = true;
         for (uint32_t at = start + kLost; at + 1 < start + prefix; ++at) continuation = continuation && bytes[at] >= 0x80;
         if (!continuation) continue;
-        CellShape shape;
-        shape.start = start;
-        shape.payload_at = start + prefix;
-        shape.header_size_known = true;
+        const uint32_t payload_at = start + prefix;
         uint64_t header_size = 0;
-        const uint32_t width = sqlite::read_varint(bytes, shape.payload_at, header_size);
+        const uint32_t width = sqlite::read_varint(bytes, payload_at, header_size);
         if (header_size <= width || header_size > 9 * most_types_ + width) continue;
-        shape.header_size = static_cast<uint32_t>(header_size);
-        uint32_t at = shape.payload_at + width;
+        uint32_t at = payload_at + width;
         uint64_t body = 0;
         bool ok = true;
-        while (ok && at < shape.payload_at + header_size) {
+        types.clear();
+        while (ok && at < payload_at + header_size) {
             uint64_t type = 0;
-            if (at >= limit || shape.types.size() >= most_types_) ok = false;
+            if (at >= limit || types.size() >= most_types_) ok = false;
             else {
                 at += sqlite::read_varint(bytes, at, type);
                 ok = sqlite::valid_serial_type(type);
-                shape.types.push_back(type);
+                types.push_back(type);
                 body += sqlite::serial_type_length(type);
                 ok = ok && body <= largest_payload_;
             }
         }
-        if (!ok || at != shape.payload_at + header_size) continue;
+        if (!ok || at != payload_at + header_size) continue;
+        CellShape shape;
+        shape.start = start;
+        shape.payload_at = payload_at;
+        shape.header_size_known = true;
+        shape.header_size = static_cast<uint32_t>(header_size);
+        shape.types = types;
         shape.payload_size = header_size + body;
         if (!prefix_fits(shape.payload_size, prefix) || !finish_shape(shape, limit)) continue;
         choose(readings, std::move(shape), ends, -1);
@@ -216,78 +230,96 @@ std::vector<Candidate> CellReader::overwritten_readings(uint32_t start, uint32_t
     // The header length was lost (its one byte among the four), the serial
     // types after it were not; or the first serial type was lost with it.
     // Without the length, each table's column count says where the types end.
+    // A whole row read with its header length, ending where it must: no
+    // other reading of these bytes can do better.
+    for (const Candidate& reading : readings)
+        if (reading.shape.header_size_known && reading.shape.ends_at_boundary &&
+            reading.shape.types.size() == context_.schema.tables[static_cast<size_t>(reading.match.table)].stored.size())
+            return {reading};
+
     // Prefixes of 3 bytes: the header length was the fourth lost byte; of 2:
-    // the first serial type was too.
+    // the first serial type was too. Without the header length, each table's
+    // column count says where the types end; rows written before columns
+    // were added are shorter, so every count is tried, and a short one is
+    // only kept when the cell ends where it must. The serial types after the
+    // lost bytes are read once (and once more a byte later, for a lost first
+    // type that took two bytes); counts are prefixes of them.
     const uint32_t all_types_prefix = 3;
     const uint32_t first_lost_prefix = 2;
+    const TypeRun at_lost_end = read_type_run(bytes, start + kLost);
+    const TypeRun one_later = read_type_run(bytes, start + kLost + 1);
+    std::vector<uint32_t> inference_ends(ends.begin(), ends.end());
+    if (stale_end != 0) inference_ends.push_back(stale_end);
+    auto plausible_end = [&](uint64_t payload, uint32_t prefix, const Table& table, size_t count) {
+        const uint64_t local = sqlite::local_payload_bytes(payload, context_.usable, !table_cell);
+        const uint64_t end = uint64_t{start} + prefix + local + (local < payload ? 4 : 0);
+        if (end > limit) return false;
+        if (count == table.stored.size()) return true;
+        const auto at = static_cast<uint32_t>(end);
+        return std::find(ends.begin(), ends.end(), at) != ends.end() || looks_like_freeblock_header(at) ||
+               intact(at, area_).has_value();
+    };
+    auto shape_of = [&](uint32_t prefix, uint64_t header_size, uint64_t payload) {
+        CellShape shape;
+        shape.start = start;
+        shape.payload_at = start + prefix;
+        shape.header_size = static_cast<uint32_t>(header_size);
+        shape.payload_size = payload;
+        return shape;
+    };
     for (size_t index = 0; index < context_.schema.tables.size(); ++index) {
         const Table& table = context_.schema.tables[index];
         if (table.without_rowid == table_cell) continue;
         const int table_index = static_cast<int>(index);
-        // Rows written before columns were added are shorter: every count is
-        // tried, and a short one is only kept when the cell ends where it must.
+        const Column& first = table.columns[static_cast<size_t>(table.stored[0])];
         for (size_t count = 1; count <= table.stored.size(); ++count) {
             // Every serial type after the lost bytes.
-            {
-                CellShape shape;
-                shape.start = start;
-                shape.payload_at = start + all_types_prefix;
-                uint32_t width = 0;
-                uint64_t body = 0;
-                if (read_types(bytes, start + kLost, count, shape.types, width, body) && width + 1 < 0x80) {
-                    shape.header_size = width + 1;
-                    shape.payload_size = shape.header_size + body;
-                    if (prefix_fits(shape.payload_size, all_types_prefix) && finish_shape(shape, limit))
-                        choose(readings, std::move(shape), ends, table_index);
+            if (count <= at_lost_end.count() && at_lost_end.width[count] + 1 < 0x80) {
+                const uint64_t header_size = at_lost_end.width[count] + 1;
+                const uint64_t payload = header_size + at_lost_end.body[count];
+                if (prefix_fits(payload, all_types_prefix) && plausible_end(payload, all_types_prefix, table, count)) {
+                    CellShape shape = shape_of(all_types_prefix, header_size, payload);
+                    shape.types.assign(at_lost_end.types.begin(), at_lost_end.types.begin() + static_cast<long>(count));
+                    if (finish_shape(shape, limit)) choose(readings, std::move(shape), ends, table_index);
                 }
             }
-            if (count < 2) continue;
-            // The first serial type lost too. A rowid alias's is always NULL;
-            // any other's follows from where the cell ends.
-            const Column& first = table.columns[static_cast<size_t>(table.stored[0])];
+            if (count < 2 || count - 1 > at_lost_end.count()) continue;
+            // The first serial type lost too. A rowid alias's is always NULL.
             if (first.rowid_alias) {
-                CellShape shape;
-                shape.start = start;
-                shape.payload_at = start + first_lost_prefix;
-                shape.types.push_back(0);
-                uint32_t width = 0;
-                uint64_t body = 0;
-                if (read_types(bytes, start + kLost, count - 1, shape.types, width, body) && width + 2 < 0x80) {
-                    shape.header_size = width + 2;
-                    shape.payload_size = shape.header_size + body;
-                    if (prefix_fits(shape.payload_size, first_lost_prefix) && finish_shape(shape, limit))
-                        choose(readings, std::move(shape), ends, table_index);
+                const uint64_t header_size = at_lost_end.width[count - 1] + 2;
+                const uint64_t payload = header_size + at_lost_end.body[count - 1];
+                if (header_size < 0x80 && prefix_fits(payload, first_lost_prefix) &&
+                    plausible_end(payload, first_lost_prefix, table, count)) {
+                    CellShape shape = shape_of(first_lost_prefix, header_size, payload);
+                    shape.types.push_back(0);
+                    shape.types.insert(shape.types.end(), at_lost_end.types.begin(),
+                                       at_lost_end.types.begin() + static_cast<long>(count - 1));
+                    if (finish_shape(shape, limit)) choose(readings, std::move(shape), ends, table_index);
                 }
                 continue;
             }
-            std::vector<uint32_t> inference_ends(ends.begin(), ends.end());
-            if (stale_end != 0) inference_ends.push_back(stale_end);
+            // Any other's follows from where the cell ends. It took one byte
+            // (a short value), or two, whose second byte survived as the
+            // first byte after the lost ones.
             for (uint32_t end : inference_ends) {
                 if (end <= start + kLost || end > limit) continue;
                 const uint64_t payload = end - start - first_lost_prefix;
                 if (!prefix_fits(payload, first_lost_prefix)) continue;
-                // The first type took one byte (a short value), or two, whose
-                // second byte survived as the first byte after the lost ones.
                 for (uint32_t first_width = 1; first_width <= 2; ++first_width) {
-                    const uint32_t types_at = start + kLost + (first_width - 1);
+                    const TypeRun& run = first_width == 1 ? at_lost_end : one_later;
                     if (first_width == 2 && bytes[start + kLost] >= 0x80) continue;
-                    std::vector<uint64_t> others;
-                    uint32_t width = 0;
-                    uint64_t body = 0;
-                    if (!read_types(bytes, types_at, count - 1, others, width, body)) continue;
-                    const uint64_t header_size = 1 + first_width + width;
+                    if (count - 1 > run.count()) continue;
+                    const uint64_t header_size = 1 + first_width + run.width[count - 1];
+                    const uint64_t body = run.body[count - 1];
                     if (header_size >= 0x80 || header_size + body > payload) continue;
                     const uint64_t first_length = payload - header_size - body;
                     for (uint64_t type : first_type_options(first, first_length)) {
                         if ((type >= 0x80) != (first_width == 2)) continue;
                         if (first_width == 2 && (type & 0x7F) != bytes[start + kLost]) continue;
-                        CellShape shape;
-                        shape.start = start;
-                        shape.payload_at = start + first_lost_prefix;
-                        shape.header_size = static_cast<uint32_t>(header_size);
-                        shape.payload_size = payload;
+                        CellShape shape = shape_of(first_lost_prefix, header_size, payload);
                         shape.types.push_back(type);
-                        shape.types.insert(shape.types.end(), others.begin(), others.end());
+                        shape.types.insert(shape.types.end(), run.types.begin(),
+                                           run.types.begin() + static_cast<long>(count - 1));
                         if (first_length == 0) shape.ambiguous.push_back(0);
                         if (!finish_shape(shape, limit)) continue;
                         if (choose(readings, std::move(shape), ends, table_index)) break;

@@ -62,6 +62,14 @@ private:
     bool choose(std::vector<Candidate>& readings, CellShape shape, std::span<const uint32_t> ends,
                 int only_table) const;
 
+    struct TypeRun {
+        std::vector<uint64_t> types;
+        std::vector<uint32_t> width;  // [c]: header bytes of the first c types
+        std::vector<uint64_t> body;   // [c]: value bytes of the first c types
+        size_t count() const { return types.size(); }
+    };
+    TypeRun read_type_run(std::span<const uint8_t> bytes, uint32_t at) const;
+
     const MatchContext& context_;
     std::span<const uint8_t> page_;
     CellKind kind_;

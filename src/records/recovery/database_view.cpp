@@ -51,12 +51,15 @@ bool DatabaseView::open(const RecoveryFiles& files, std::string& error) {
     page_count_ = main_pages_;
 
     // A hot journal's images are the committed state of their pages (the
-    // first image of each); a log-mode database never uses one.
-    const uint32_t page_limit = std::max(main_pages_, header_.header_page_count) * 2 + 16;
+    // first image of each); a log-mode database never uses one. Page numbers
+    // and counts are bounded by what the files can hold: a hostile journal or
+    // log must not make the database seem billions of pages long.
+    const uint32_t page_limit = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{main_pages_} * 2 + 16, UINT32_MAX));
     journal_ = sqlite::read_rollback_journal(journal_file_.bytes(), page_size, page_limit);
     for (size_t index = 0; index < journal_.pages.size(); ++index)
         journal_page_.try_emplace(journal_.pages[index].page, index);
-    if (journal_.hot && !header_.wal_mode) {
+    const bool plausible_size = journal_.pages_before <= uint64_t{main_pages_} + journal_.pages.size();
+    if (journal_.hot && !header_.wal_mode && plausible_size) {
         for (const auto& [page, index] : journal_page_) {
             const auto& record = journal_.pages[index];
             replaced_[page] = {page, journal_file_.bytes().subspan(record.data_offset, page_size), ImageOrigin::Journal,
@@ -73,7 +76,8 @@ bool DatabaseView::open(const RecoveryFiles& files, std::string& error) {
             replaced_[frame.page] = {frame.page, wal_file_.bytes().subspan(frame.data_offset, page_size),
                                      ImageOrigin::Wal, frame.index};
     }
-    if (wal_.committed_page_count != 0) page_count_ = wal_.committed_page_count;
+    if (wal_.committed_page_count != 0)
+        page_count_ = static_cast<uint32_t>(std::min<uint64_t>(wal_.committed_page_count, uint64_t{page_count_} + wal_.frames.size()));
 
     // The log may hold a newer first page, with a newer header.
     if (replaced_.count(1)) {

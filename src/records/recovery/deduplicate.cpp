@@ -117,8 +117,12 @@ int completeness(const RecoveredRecord& record) {
 }  // namespace
 
 void drop_live_copies_and_repeats(const Schema& schema, std::vector<RecoveredRecord>& records) {
-    const auto first_deleted = std::stable_partition(records.begin(), records.end(),
-                                                     [](const RecoveredRecord& record) { return !record.deleted; });
+    const auto live_first = [](const RecoveredRecord& record) { return !record.deleted; };
+    // The recovery lists live records first already; moving them all again
+    // would cost as much as the rest.
+    const auto first_deleted = std::is_partitioned(records.begin(), records.end(), live_first)
+                                   ? std::partition_point(records.begin(), records.end(), live_first)
+                                   : std::stable_partition(records.begin(), records.end(), live_first);
     const size_t live_count = static_cast<size_t>(first_deleted - records.begin());
     // Most complete first; of equals, the earlier source.
     std::vector<std::pair<int, size_t>> order;  // (completeness, index) of the deleted ones

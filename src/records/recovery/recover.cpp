@@ -37,6 +37,7 @@ public:
 
     void run() {
         result_.page_size = view_.page_size();
+        result_.header_found = view_.header_found();
         result_.encoding = view_.header().encoding;
         result_.schema = read_schema(view_, budget_, result_.notes);
         const Schema& schema = result_.schema;

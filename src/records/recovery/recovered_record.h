@@ -41,6 +41,7 @@ struct RecoveredRecord {
 
 struct RecoveryResult {
     std::string file;
+    bool header_found = false;  // the file began with a valid database header
     uint32_t page_size = 0;
     sqlite::TextEncoding encoding = sqlite::TextEncoding::Utf8;
     Schema schema;

@@ -1,6 +1,7 @@
 #include "records/sqlite/rollback_journal.h"
 
 #include <algorithm>
+#include <set>
 #include <cstring>
 
 #include "records/sqlite/sqlite_format.h"
@@ -50,12 +51,13 @@ struct Reader {
     }
 
     // Records from `at` while they look like one segment's: plausible page
-    // numbers and one nonce. Returns where they end.
-    size_t take_run(size_t at) {
+    // numbers and one nonce. Returns where they end; the records in `run`.
+    size_t take_run(size_t at, std::vector<size_t>& run) const {
+        run.clear();
         if (!record_fits(at) || !plausible_page(be32_at(journal, at))) return at;
         const uint32_t nonce = nonce_of(journal, at, page_size);
         while (record_fits(at) && plausible_page(be32_at(journal, at)) && nonce_of(journal, at, page_size) == nonce) {
-            add(at);
+            run.push_back(at);
             at += record_bytes();
         }
         return at;
@@ -84,25 +86,33 @@ struct Reader {
         }
     }
 
-    // No magic: try each sector size, keep the one that reads most records,
-    // then go on run by run, each starting on a sector boundary.
+    // No magic: the sector size is the one whose first run is longest. A run
+    // of one record proves nothing by its nonce, so it is only taken where a
+    // segment's records start (on a sector boundary, after a header); where a
+    // run ends, records of an earlier, longer transaction may go on, under
+    // another nonce, when two of them agree.
     void read_without_header() {
-        uint32_t best_sector = 0;
-        size_t best_end = 0;
-        for (uint32_t sector : kSectorSizes) {
-            const size_t saved = out.pages.size();
-            const size_t end = take_run(sector);
-            out.pages.resize(saved);
-            if (end > sector && end - sector > best_end) best_end = end - sector, best_sector = sector;
+        std::vector<size_t> run;
+        uint32_t sector = 0;
+        size_t longest = 0;
+        for (uint32_t size : kSectorSizes) {
+            take_run(size, run);
+            if (run.size() > longest) longest = run.size(), sector = size;
         }
-        if (best_sector == 0) return;
-        // A later transaction that journaled fewer pages leaves the earlier
-        // one's records right behind its own (another nonce); elsewhere a
-        // run starts on a sector boundary.
-        size_t at = best_sector;
-        while (record_fits(at)) {
-            const size_t end = take_run(at);
-            at = end > at ? end : (at + best_sector) / best_sector * best_sector;
+        if (sector == 0) return;
+        std::set<size_t> positions;
+        for (size_t at = sector; at < journal.size(); at += sector) positions.insert(at);
+        size_t covered_until = 0;
+        while (!positions.empty()) {
+            const size_t at = *positions.begin();
+            positions.erase(positions.begin());
+            if (at < covered_until) continue;
+            const size_t end = take_run(at, run);
+            if (run.size() >= 2 || (run.size() == 1 && at % sector == 0)) {
+                for (size_t record : run) add(record);
+                covered_until = end;
+                positions.insert(end);
+            }
         }
     }
 };

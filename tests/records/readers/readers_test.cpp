@@ -163,6 +163,29 @@ TEST(ContactsReaderEdges, EditsGiveEarlierValuesNotPhantomContacts) {
     EXPECT_EQ(earlier.name, "Ana");
 }
 
+// A contact deleted on the phone but not yet synced keeps its rows, flagged
+// deleted = 1 on its raw contact: it is a deleted contact, with its values.
+TEST(ContactsReaderEdges, ContactsDeletedOnThePhoneButNotSyncedAreDeleted) {
+    test::TempDir temp("quen-readers-soft");
+    const fs::path path = fs::path(temp.path()) / "contacts2.db";
+    {
+        TestDb db(path);
+        make_contacts_schema(db, Layout::Current);
+        add_data(db, 7, 1, "Ana");
+        add_data(db, 7, 2, "Bo");
+        add_data(db, 5, 2, "333");
+        db.exec("UPDATE raw_contacts SET deleted = 1 WHERE _id = 2;");
+    }
+    ContactMap map;
+    read_contacts(path.string(), "", map, nullptr);
+    ASSERT_EQ(map.count(-1), 1u);
+    ASSERT_EQ(map.count(-2), 1u);
+    EXPECT_FALSE(map.at(-1).deleted);
+    EXPECT_TRUE(map.at(-2).deleted);
+    EXPECT_EQ(map.at(-2).name, "Bo");
+    EXPECT_EQ(map.at(-2).phone, "333");
+}
+
 // Reading the copies, as the phone scan and `read` do, creates, changes and
 // deletes nothing in their folders: not even beside the plain backup copies of
 // databases in WAL mode, which a read-only open of SQLite would give a "-wal"
