@@ -428,16 +428,33 @@ bool insert_sms(TrackedDb& db, const SmsRow& row, bool newer_columns, std::strin
         "reply_path_present, body, service_center, seen";
     sql += newer_columns ? ", sub_id, creator) VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"
                          : ") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?)";
-    std::vector<Value> params = {
-        row.id, row.message.thread_id, row.message.address, Value{},
-        row.message.date_ms ? Value{*row.message.date_ms} : Value{},
-        received && row.message.date_ms ? Value{*row.message.date_ms - 4000} : Value{int64_t{0}},
-        received ? Value{int64_t{0}} : Value{}, int64_t{1}, int64_t{-1}, int64_t{row.message.type},
-        received ? Value{int64_t{0}} : Value{}, row.message.body,
-        received ? Value{std::string("+491760000100")} : Value{}, int64_t{1}};
+    // Built step by step: g++ 12 at -O2 warns falsely about conditional
+    // temporaries of the variant.
+    std::vector<Value> params;
+    auto add = [&](Value value) { params.push_back(std::move(value)); };
+    add(row.id);
+    add(row.message.thread_id);
+    add(row.message.address);
+    add(Value{});  // person
+    if (row.message.date_ms) add(*row.message.date_ms);
+    else add(Value{});
+    if (received && row.message.date_ms) add(*row.message.date_ms - 4000);
+    else add(int64_t{0});
+    if (received) add(int64_t{0});
+    else add(Value{});  // protocol
+    add(int64_t{1});
+    add(int64_t{-1});
+    add(int64_t{row.message.type});
+    if (received) add(int64_t{0});
+    else add(Value{});  // reply_path_present
+    add(row.message.body);
+    if (received) add(std::string("+491760000100"));
+    else add(Value{});  // service_center
+    add(int64_t{1});
     if (newer_columns) {
-        params.push_back(int64_t{1});
-        params.push_back(received ? Value{} : Value{std::string("com.google.android.apps.messaging")});
+        add(int64_t{1});
+        if (received) add(Value{});
+        else add(std::string("com.google.android.apps.messaging"));
     }
     return run(db, sql, params, {}, error);
 }
