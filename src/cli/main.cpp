@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     commands.push_back(add_devices_command(app, globals));
     commands.push_back(add_acquire_command(app, globals));
     commands.push_back(add_read_command(app, globals));
+    commands.push_back(add_sqlite_recover_command(app, globals));
     commands.push_back(add_phone_command(app, globals));
     commands.push_back(add_disks_command(app, globals));
     commands.push_back(add_carve_command(app, globals));

@@ -288,8 +288,12 @@ TEST_F(CliPhone, PhoneOutSavesEveryRecordAsIndependentParsersReadThem) {
             EXPECT_EQ(test::text(m["address"]), test::text(message["address"]));
             EXPECT_EQ(test::text(m["body"]), test::text(message["body"]));
             EXPECT_EQ(test::text(m["type"]), std::to_string(message["type"].GetInt()));
-            EXPECT_EQ(platform::local_time_from_millis(std::stoll(test::text(m["date"]))),
-                      test::text(message["date_text"]));
+            // A record rebuilt without its date is saved with date 0.
+            const std::string date_text = test::text(message["date_text"]);
+            if (date_text.empty())
+                EXPECT_EQ(test::text(m["date"]), "0");
+            else
+                EXPECT_EQ(platform::local_time_from_millis(std::stoll(test::text(m["date"]))), date_text);
             const std::string name = test::text(thread["name"]);
             EXPECT_EQ(test::text(m["contact_name"]), name.empty() ? "(Unknown)" : name.substr(0, name.find('|')));
         }
