@@ -59,7 +59,8 @@ struct Parser {
     // Where the free text that starts at `from` in row `row` ends: at the line
     // feed before the next row's start, or before the final line feed.
     std::size_t free_end(std::size_t from, std::size_t row, bool& more) const {
-        const std::string marker = "\n" + row_start(row + 1);
+        std::string marker(1, '\n');
+        marker += row_start(row + 1);
         std::vector<ContentValue> scratch;
         std::size_t ignored = 0;
         for (std::size_t at = out.find(marker, from); at != std::string_view::npos; at = out.find(marker, at + 1)) {
@@ -110,7 +111,9 @@ ContentRows parse_content_query(std::string_view output, const std::vector<Conte
     const std::string first = parser.row_start(0);
     std::size_t at = output.rfind(first, 0) == 0 ? 0 : std::string_view::npos;
     if (at == std::string_view::npos) {
-        const std::size_t found = output.find("\n" + first);
+        std::string marker(1, '\n');
+        marker += first;
+        const std::size_t found = output.find(marker);
         if (found != std::string_view::npos) at = found + 1;
     }
     std::vector<ContentValue> values;

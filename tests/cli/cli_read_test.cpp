@@ -192,7 +192,10 @@ std::map<std::string, std::string> folder_state(const fs::path& dir) {
         const auto perms = static_cast<unsigned>(entry.symlink_status().permissions());
         std::string& item = state[fs::relative(entry.path(), dir).string()];
         item = std::to_string(perms);
-        if (entry.is_regular_file()) item += " " + std::to_string(std::hash<std::string>{}(read_file(entry.path())));
+        if (entry.is_regular_file()) {
+            item += ' ';
+            item += std::to_string(std::hash<std::string>{}(read_file(entry.path())));
+        }
     }
     return state;
 }

@@ -50,7 +50,8 @@ bool Folder::shell_may_read(const std::string& remote) const {
     std::string folder = phone + "/files";
     std::string_view rest = std::string_view(remote).substr(1);
     for (std::size_t slash = rest.find('/'); slash != std::string_view::npos; slash = rest.find('/')) {
-        folder += "/" + std::string(rest.substr(0, slash));
+        folder += '/';
+        folder += rest.substr(0, slash);
         rest.remove_prefix(slash + 1);
         if (::stat(folder.c_str(), &st) != 0 || !(st.st_mode & S_IXOTH)) return false;
     }

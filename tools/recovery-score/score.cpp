@@ -67,11 +67,22 @@ std::string describe(const quen::records::recovery::RecoveredRecord& record) {
     text += std::string(" ") + quen::records::recovery::source_name(record.source) + " p" + std::to_string(record.page) +
             "+" + std::to_string(record.offset) + ":";
     for (const auto& value : record.values) {
-        if (!value) text += " ?";
-        else if (value->type == ValueType::Integer) text += " " + std::to_string(value->integer);
-        else if (value->type == ValueType::Text) text += " '" + value->bytes.substr(0, 30) + "'";
-        else if (value->type == ValueType::Null) text += " NULL";
-        else text += " <" + std::to_string(static_cast<int>(value->type)) + ">";
+        if (!value) {
+            text += " ?";
+        } else if (value->type == ValueType::Integer) {
+            text += ' ';
+            text += std::to_string(value->integer);
+        } else if (value->type == ValueType::Text) {
+            text += " '";
+            text.append(value->bytes, 0, 30);
+            text += '\'';
+        } else if (value->type == ValueType::Null) {
+            text += " NULL";
+        } else {
+            text += " <";
+            text += std::to_string(static_cast<int>(value->type));
+            text += '>';
+        }
     }
     return text;
 }
@@ -141,10 +152,18 @@ bool score_case(const fs::path& key_path, std::map<std::string, Tally>& tallies,
             tally.surviving += row.survives;
             if (verbose && row.survives && !row.found) {
                 std::string values;
-                for (const Value& value : row.values)
-                    values += value.type == ValueType::Text ? " '" + value.bytes.substr(0, 30) + "'"
-                              : value.type == ValueType::Integer ? " " + std::to_string(value.integer)
-                                                                 : " .";
+                for (const Value& value : row.values) {
+                    if (value.type == ValueType::Text) {
+                        values += " '";
+                        values.append(value.bytes, 0, 30);
+                        values += '\'';
+                    } else if (value.type == ValueType::Integer) {
+                        values += ' ';
+                        values += std::to_string(value.integer);
+                    } else {
+                        values += " .";
+                    }
+                }
                 std::fprintf(out, "  %s: missed %s %s:%s\n", name.c_str(), table.c_str(),
                             row.rowid ? std::to_string(*row.rowid).c_str() : "?", values.c_str());
             }

@@ -70,6 +70,7 @@ TEST(JpegExtractor, PicturesThatMpfNamesAfterTheFirstBelongToTheFile) {
               0x1A, 0x00, 0x00, 0x00,                          // at 26 in the TIFF data
               0x00, 0x00, 0x00, 0x00};                         // next IFD: none
     const size_t entries = mpf.size();
+    mpf.reserve(entries + 32);
     mpf.resize(entries + 32, 0);
     sample::put_be16(mpf, 2, static_cast<uint16_t>(mpf.size() - 2));
     const size_t app0_end = 4 + 16;  // SOI, APP0 of 16 bytes

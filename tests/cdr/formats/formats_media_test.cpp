@@ -81,9 +81,9 @@ TEST(QuickTimeExtractor, AtomWalkFromFourBytesBeforeTheHit) {
     const Bytes mov = sample::make_mov(rng, 5000);
     SearchSpec spec = spec_named("mov");
     // The hit is "moov"; the four bytes before it are in the buffer.
-    Bytes buf(100, 0x01);
-    buf.insert(buf.end(), mov.begin(), mov.end());
-    buf.resize(buf.size() + 100, 0);
+    Bytes buf(100 + mov.size() + 100, 0);
+    std::fill_n(buf.begin(), 100, 0x01);
+    std::copy(mov.begin(), mov.end(), buf.begin() + 100);
     auto run = run_extractor(spec, buf, 104, kBufferAt);
     ASSERT_EQ(run.files.size(), 1u);
     EXPECT_EQ(run.files[0].offset, kBufferAt + 100);

@@ -22,7 +22,9 @@ TEST(FormatTable, BuiltinRowsInSearchOrderWithTheirLimits) {
         EXPECT_EQ(t[i].case_sensitive, std::string(exts[i]) != "htm" && std::string(exts[i]) != "vcf");
         EXPECT_NE(t[i].extractor, nullptr) << exts[i];
         // A row read through a window keeps the read-ahead buffer in bounds.
-        if (!t[i].fetches) EXPECT_LE(t[i].max_length, 100u * 1024 * 1024) << exts[i];
+        if (!t[i].fetches) {
+            EXPECT_LE(t[i].max_length, 100u * 1024 * 1024) << exts[i];
+        }
     }
     // Today's phones write 40 MB photos and multi-gigabyte videos.
     EXPECT_GE(t[0].max_length, 40u * 1024 * 1024);

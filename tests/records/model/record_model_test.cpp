@@ -66,11 +66,17 @@ TEST(FieldKinds, MimetypeTablesAndFields) {
         {7, &records::ContactRecord::name},          {8, &records::ContactRecord::postal_address}, {10, &records::ContactRecord::website},
         {11, &records::ContactRecord::note},
     };
+    // Built by appending: g++ 12 at -O3 misreads "v" + std::to_string() as an overlapping copy.
+    const auto tagged = [](char tag, records::FieldKind kind) {
+        std::string text(1, tag);
+        text += std::to_string(kind);
+        return text;
+    };
     for (const auto& [kind, field] : fields) {
-        records::add_contact_value(contact, "v" + std::to_string(kind), kind);
-        EXPECT_EQ(contact.*field, "v" + std::to_string(kind)) << kind;
+        records::add_contact_value(contact, tagged('v', kind), kind);
+        EXPECT_EQ(contact.*field, tagged('v', kind)) << kind;
     }
-    for (records::FieldKind kind : {0, 9, 12, 13, 14, 15, 16, -1, 1000}) records::add_contact_value(contact, "o" + std::to_string(kind), kind);
+    for (records::FieldKind kind : {0, 9, 12, 13, 14, 15, 16, -1, 1000}) records::add_contact_value(contact, tagged('o', kind), kind);
     EXPECT_EQ(contact.others, "o0|o9|o12|o13|o14|o15|o16|o-1|o1000");
     records::add_contact_value(contact, "x@y", records::kind_for_mimetype_id(8));
     EXPECT_EQ(contact.others, "o0|o9|o12|o13|o14|o15|o16|o-1|o1000|x@y");
