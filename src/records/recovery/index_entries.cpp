@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 #include "records/recovery/cell_reader.h"
 #include "records/recovery/page_carving.h"
@@ -105,6 +106,112 @@ void recover_index_entries(const DatabaseView& view, const Schema& schema, const
         carve(image.bytes, image.page, pages[image.page].index, true, image.frame);
     }
     for (auto& [key, record] : rows) records.push_back(std::move(record));
+}
+
+namespace {
+
+// Whether every value `entry` knows (the rowid alias aside) is known and
+// equal in `row`; at least one must be compared.
+bool agrees(const Table& table, const RecoveredRecord& entry, const RecoveredRecord& row) {
+    bool compared = false;
+    for (size_t column = 0; column < entry.values.size(); ++column) {
+        if (static_cast<int>(column) == table.rowid_alias || !entry.values[column]) continue;
+        if (column >= row.values.size() || !row.values[column] || !(*row.values[column] == *entry.values[column]))
+            return false;
+        compared = true;
+    }
+    return compared;
+}
+
+// The first value an index record knows, the rowid alias aside: the key
+// that picks out the rows it may belong to.
+int first_known(const Table& table, const RecoveredRecord& entry) {
+    for (size_t column = 0; column < entry.values.size(); ++column)
+        if (static_cast<int>(column) != table.rowid_alias && entry.values[column]) return static_cast<int>(column);
+    return -1;
+}
+
+std::string value_key(const sqlite::Value& value) {
+    std::string key(1, static_cast<char>(value.type));
+    switch (value.type) {
+        case sqlite::ValueType::Null: break;
+        case sqlite::ValueType::Integer: key += std::to_string(value.integer); break;
+        case sqlite::ValueType::Real: key.append(reinterpret_cast<const char*>(&value.real), sizeof value.real); break;
+        default: key += value.bytes; break;
+    }
+    return key;
+}
+
+}  // namespace
+
+void give_rowids_from_index_entries(const Schema& schema, std::vector<RecoveredRecord>& records) {
+    const auto valid = [&](int table) { return table >= 0 && static_cast<size_t>(table) < schema.tables.size(); };
+    std::vector<size_t> entries;
+    bool rowless = false;
+    for (size_t at = 0; at < records.size(); ++at) {
+        const RecoveredRecord& record = records[at];
+        if (!record.deleted || !valid(record.table)) continue;
+        if (record.source == RecordSource::Index && record.rowid) entries.push_back(at);
+        else if (!record.rowid && record.source != RecordSource::Index) rowless = true;
+    }
+    if (entries.empty() || !rowless) return;
+
+    // Rowid-less records by (table, column, value), built per key column an
+    // index record starts with.
+    std::map<std::pair<int, int>, std::unordered_multimap<std::string, size_t>> lookups;
+    auto lookup = [&](int table, int column) -> const std::unordered_multimap<std::string, size_t>& {
+        auto [entry, added] = lookups.try_emplace({table, column});
+        if (added)
+            for (size_t at = 0; at < records.size(); ++at) {
+                const RecoveredRecord& record = records[at];
+                if (record.deleted && !record.rowid && record.source != RecordSource::Index && record.table == table &&
+                    static_cast<size_t>(column) < record.values.size() && record.values[static_cast<size_t>(column)])
+                    entry->second.emplace(value_key(*record.values[static_cast<size_t>(column)]), at);
+            }
+        return entry->second;
+    };
+
+    // Pairs each side of which has no other match.
+    std::unordered_map<size_t, size_t> row_of_entry;
+    std::unordered_map<size_t, int> entries_of_row;
+    for (size_t at : entries) {
+        const RecoveredRecord& entry = records[at];
+        const Table& table = schema.tables[static_cast<size_t>(entry.table)];
+        const int column = first_known(table, entry);
+        if (column < 0) continue;
+        size_t matches = 0, match = 0;
+        auto [first, last] = lookup(entry.table, column).equal_range(value_key(*entry.values[static_cast<size_t>(column)]));
+        for (auto it = first; it != last; ++it)
+            if (agrees(table, entry, records[it->second])) {
+                ++matches;
+                match = it->second;
+            }
+        if (matches != 1) continue;
+        row_of_entry[at] = match;
+        ++entries_of_row[match];
+    }
+    std::vector<uint8_t> drop(records.size(), 0);
+    for (const auto& [at, row_at] : row_of_entry) {
+        if (entries_of_row[row_at] != 1) continue;
+        const RecoveredRecord& entry = records[at];
+        RecoveredRecord& row = records[row_at];
+        const Table& table = schema.tables[static_cast<size_t>(row.table)];
+        row.rowid = entry.rowid;
+        if (table.rowid_alias >= 0 && static_cast<size_t>(table.rowid_alias) < row.values.size()) {
+            row.values[static_cast<size_t>(table.rowid_alias)] = sqlite::Value::of_integer(*entry.rowid);
+        }
+        for (size_t column = 0; column < row.values.size() && column < entry.values.size(); ++column)
+            if (!row.values[column] && entry.values[column]) row.values[column] = entry.values[column];
+        row.partial = !std::all_of(row.values.begin(), row.values.end(), [](const auto& value) { return value.has_value(); });
+        drop[at] = 1;
+    }
+    size_t out = 0;
+    for (size_t at = 0; at < records.size(); ++at)
+        if (!drop[at]) {
+            if (out != at) records[out] = std::move(records[at]);
+            ++out;
+        }
+    records.resize(out);
 }
 
 }  // namespace quen::records::recovery

@@ -19,4 +19,12 @@ void recover_index_entries(const DatabaseView& view, const Schema& schema, const
                            const std::vector<PageImage>& older, WorkBudget& budget,
                            std::vector<RecoveredRecord>& records);
 
+// A deleted row whose cell lost its rowid to a freeblock header often still
+// has its index entries, which name the rowid beside the same values. Where
+// exactly one index record and exactly one such rowid-less record of a table
+// agree on every value the index record holds, the two are one row: the
+// record gets the rowid (and any value it lacked) and the index record goes.
+// Runs after the repeats are dropped, so each side is counted once.
+void give_rowids_from_index_entries(const Schema& schema, std::vector<RecoveredRecord>& records);
+
 }  // namespace quen::records::recovery

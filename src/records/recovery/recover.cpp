@@ -67,6 +67,7 @@ public:
             return record.table < 0 || !reported_[static_cast<size_t>(record.table)];
         });
         drop_live_copies_and_repeats(schema, result_.records);
+        give_rowids_from_index_entries(schema, result_.records);
     }
 
 private:
