@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "export/kind_folder.h"
+#include "export/report_folders.h"
 
 namespace quen::ui {
 namespace {
@@ -22,6 +23,12 @@ bool saved_whole(const exports::KindFiles& files, RecoveryProgress& progress) {
     if (files.ok) return true;
     progress.add_failure((files.folder.empty() ? std::string("report") : files.folder) + ": " + files.error);
     return false;
+}
+
+// "Contacts (12)": the label the folder is named after.
+template <typename List>
+std::string kind_label(const char* kind, const List& checked) {
+    return exports::counted_label(kind, static_cast<long long>(checked.size()));
 }
 
 }  // namespace
@@ -87,13 +94,13 @@ void run_recovery_walk(const RecoveryInputs& in, RecoveryProgress& progress, cdr
         if (cat.kind == kItemContacts) {
             const records::ContactList checked = checked_of(in.contacts);
             if (!checked.empty() &&
-                saved_whole(exports::write_contacts_folder(in.output_folder, "Contacts", checked, options), progress))
+                saved_whole(exports::write_contacts_folder(in.output_folder, kind_label("Contacts", checked), checked, options), progress))
                 progress.done += checked.size();
             progress.set_current("Contacts");
         } else if (cat.kind == kItemMessages) {
             const records::ThreadList checked = checked_of(in.threads);
             if (!checked.empty() &&
-                saved_whole(exports::write_messages_folder(in.output_folder, "Messages", checked, options), progress))
+                saved_whole(exports::write_messages_folder(in.output_folder, kind_label("Messages", checked), checked, options), progress))
                 progress.done += checked.size();
             progress.set_current("Messages");
         } else if (cat.kind == kItemDisk && cat.disk) {

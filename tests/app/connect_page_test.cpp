@@ -1,0 +1,72 @@
+// The connect page of the real window, on the phone simulator: the loading
+// animation while the listing runs, then each state a phone can end in, with
+// Refresh enabled only once the listing is over.
+#include <QTest>
+
+#include "app/main_layout.h"
+#include "app_fixtures.h"
+#include "phone/device_state.h"
+#include "ui/controls/hyperlink.h"
+#include "ui/controls/img_button.h"
+#include "ui/tree/result_tree.h"
+#include "ui_test_main.h"
+
+using namespace quen;
+using phone::DeviceState;
+
+namespace {
+
+int state_of(DeviceState s) { return static_cast<int>(s); }
+
+}  // namespace
+
+class ConnectPageTest : public QObject {
+    Q_OBJECT
+private slots:
+    void loading_then_each_state_with_refresh() {
+        test::SimPhone phone;
+        phone.set("delay-devices", "700");  // the listing takes a while: the page shows Loading
+        test::Window w(test::window_options(phone));
+        ui::CImgButton* refresh = w->button(app::kIdRefresh);
+        QCOMPARE(w->page(), int(app::kPageConnect));
+        QCOMPARE(w->load_state(), phone::kLoading);
+        QVERIFY(!refresh->isEnabled());
+        QVERIFY(w->help_link()->isVisible());
+        QTRY_VERIFY(w->animating());
+
+        QTRY_COMPARE_WITH_TIMEOUT(w->load_state(), state_of(DeviceState::NoDevice), 15000);
+        QVERIFY(refresh->isEnabled());
+        QVERIFY(!w->animating());
+        QCOMPARE(w->page(), int(app::kPageConnect));
+
+        // Each listing the phone may give, after Refresh.
+        const std::pair<std::string, DeviceState> listings[] = {
+            {"unauthorized", DeviceState::NotAuthorized},
+            {"no permissions (user in plugdev group; are your udev rules wrong?); see [http://developer.android.com/tools/device.html]",
+             DeviceState::NoPermission},
+            {"offline", DeviceState::Offline},
+        };
+        for (const auto& [column, state] : listings) {
+            phone.listing("List of devices attached\nR58M20ABCDE\t" + column + "\n\n");
+            QTest::mouseClick(refresh, Qt::LeftButton);
+            QCOMPARE(w->load_state(), phone::kLoading);
+            QVERIFY(!refresh->isEnabled());
+            QTRY_COMPARE_WITH_TIMEOUT(w->load_state(), state_of(state), 15000);
+            QVERIFY(refresh->isEnabled());
+            QCOMPARE(w->page(), int(app::kPageConnect));
+            QVERIFY(!w->tree()->isVisible());
+        }
+    }
+
+    void no_adb_helper_is_its_own_state() {
+        test::SimPhone phone;
+        app::AppOptions options = test::window_options(phone);
+        options.adb = phone.scratch_dir() + "/no such helper";
+        test::Window w(std::move(options));
+        QTRY_COMPARE_WITH_TIMEOUT(w->load_state(), state_of(DeviceState::NoHelper), 15000);
+        QVERIFY(w->button(app::kIdRefresh)->isEnabled());
+    }
+};
+
+QUEN_UI_TEST(ConnectPageTest);
+#include "connect_page_test.moc"
