@@ -9,6 +9,7 @@
 #include "app/app_options.h"
 #include "app/demo/demo_session.h"
 #include "app/main_dlg.h"
+#include "app/quit_on_signal.h"
 #include "ui/dialogs/msg_box.h"
 #include "ui/skin/font_setup.h"
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
             exit_code = code;
             QCoreApplication::exit(code);
         });
+        const quen::app::QuitOnSignal quit([&window] { window.close_program(0); });
         window.show();
         app.exec();
     }

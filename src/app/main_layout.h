@@ -80,7 +80,7 @@ inline const QRect kListPlace{225, 119, 517, 508};
 inline const QRect kPreviewPlace{743, 120, 240, 507};
 inline const QRect kProgressPlace{20, 639, 940, 20};
 // Over the toolbar's hint, right of the Stop label.
-inline const QRect kNoticePlace{586, 37, 392, 78};
+inline const QRect kNoticePlace{572, 37, 406, 78};
 constexpr int kListRowHeight = 30;
 // Where the connect page draws its animation and pictures (785 x 331).
 inline const QRect kPictureRect{QPoint(120, 230), QSize(785, 331)};
