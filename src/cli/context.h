@@ -2,6 +2,8 @@
 // What every command of the command line shares: global options and exit codes.
 #include <string>
 
+#include "phone/adb_runner.h"
+
 namespace quen::cli {
 
 enum ExitCode : int {
@@ -13,7 +15,16 @@ enum ExitCode : int {
 
 struct Globals {
     std::string adb;     // --adb PATH; empty: beside the program, else adb on PATH
+    std::string serial;  // --serial SERIAL; empty: $ANDROID_SERIAL, else the first phone listed
     bool quiet = false;  // --quiet: no progress on stderr
 };
+
+// The adb helper the global options name.
+inline phone::AdbHelper adb_helper(const Globals& globals) {
+    phone::AdbHelper helper;
+    helper.path = globals.adb;
+    helper.serial = globals.serial;
+    return helper;
+}
 
 }  // namespace quen::cli

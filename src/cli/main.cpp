@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     app.fallthrough();
     Globals globals;
     app.add_option("--adb", globals.adb, "The adb helper to use (default: the one beside the program, else adb on PATH)");
+    app.add_option("--serial", globals.serial,
+                   "The phone to use when several are attached (default: $ANDROID_SERIAL, else the first listed)");
     app.add_flag("--quiet", globals.quiet, "No progress output on stderr");
 
     std::vector<Command> commands;
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
     commands.push_back(add_devices_command(app, globals));
     commands.push_back(add_acquire_command(app, globals));
     commands.push_back(add_read_command(app, globals));
+    commands.push_back(add_sqlite_recover_command(app, globals));
     commands.push_back(add_phone_command(app, globals));
     commands.push_back(add_disks_command(app, globals));
     commands.push_back(add_carve_command(app, globals));

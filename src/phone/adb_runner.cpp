@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "platform/paths.h"
 
 namespace quen::phone {
@@ -60,7 +62,13 @@ ListedDevice adb_list_devices(const AdbHelper& helper) {
         none.state = DeviceState::NoHelper;
         return none;
     }
-    return select_device(run.output);
+    return select_device(run.output, wanted_serial(helper));
+}
+
+std::string wanted_serial(const AdbHelper& helper) {
+    if (!helper.serial.empty()) return helper.serial;
+    const char* env = std::getenv("ANDROID_SERIAL");
+    return env ? env : "";
 }
 
 DeviceState adb_devices_state(const AdbHelper& helper) { return adb_list_devices(helper).state; }

@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "phone/device_state.h"
@@ -35,7 +36,13 @@ constexpr std::chrono::milliseconds kTransferStallLimit{30000};
 // helper file beside the program, else "adb" on PATH, looked up afresh on every
 // call (nothing is cached).
 struct AdbHelper {
+    AdbHelper() = default;
+    explicit AdbHelper(std::string helper_path) : path(std::move(helper_path)) {}
+
     std::string path;
+    // Which phone, when several are attached (--serial); empty: $ANDROID_SERIAL,
+    // else the first one listed.
+    std::string serial;
     std::chrono::milliseconds command_limit = platform::kCapturedRunLimit;
     std::chrono::milliseconds server_limit = platform::kDetachedRunLimit;
     std::chrono::milliseconds stall_limit = kTransferStallLimit;
@@ -65,8 +72,12 @@ void adb_run_detached(const AdbHelper& helper, const std::vector<std::string>& a
 // "kill-server", detached, without starting the server first.
 void adb_kill_server(const AdbHelper& helper);
 
-// "devices" through adb_run, reduced to the first device listed (NoHelper when
-// the helper could not be started at all).
+// The serial asked for: `helper.serial`, else $ANDROID_SERIAL; empty for "the
+// first phone listed".
+std::string wanted_serial(const AdbHelper& helper);
+
+// "devices" through adb_run, reduced to the phone asked for (wanted_serial),
+// else the first one listed; NoHelper when the helper could not be started.
 ListedDevice adb_list_devices(const AdbHelper& helper);
 DeviceState adb_devices_state(const AdbHelper& helper);
 

@@ -14,11 +14,27 @@ void post_to_receiver(const PhoneScan& scan, unsigned id, WParam wparam) {
 
 }  // namespace
 
+TransferProgress PhoneScan::transfer_progress() const {
+    std::lock_guard lock(transfer_mutex_);
+    return transfer_;
+}
+
+void PhoneScan::set_transfer_progress(const TransferProgress& progress) {
+    std::lock_guard lock(transfer_mutex_);
+    transfer_ = progress;
+}
+
 void run_acquisition_thread(PhoneScan& scan) {
     DeviceState state = DeviceState::NoDevice;
     try {
         TransferControl control;
         control.stop = &scan.stop;
+        control.on_progress = [&scan](const TransferProgress& progress) {
+            scan.set_transfer_progress(progress);
+            if (scan.sink)
+                scan.sink->post(WM_TRANSFER_PROGRESS, static_cast<WParam>(progress.bytes),
+                                static_cast<LParam>(progress.total));
+        };
         scan.acquisition = run_acquisition(scan.helper, scan.work, control);
         state = scan.acquisition.state();
     } catch (const std::exception& e) {
@@ -57,6 +73,16 @@ void run_read_thread(PhoneScan& scan) {
             scan.readers.messages(scan.contact_map, scan.work.messages_db, scan.work.messages_backup, scan.thread_map,
                                   sink);
     });
+    // A phone without root gave its live records through its providers
+    // instead of its database files; they join what the readers found.
+    const ProviderRecords& provider = scan.acquisition.provider;
+    if (!provider.contacts.empty() || !provider.messages.empty()) {
+        run_reader(scan, "live records", [&] {
+            add_provider_records(provider, scan.contact_map, scan.thread_map);
+            records::name_threads(scan.contact_map, scan.thread_map);
+            for (auto& [key, thread] : scan.thread_map) records::sort_thread_messages(thread);
+        });
+    }
     try {
         scan.contact_list = records::build_contact_list(scan.contact_map);
         scan.thread_list = records::build_thread_list(scan.thread_map);

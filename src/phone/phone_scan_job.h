@@ -3,12 +3,16 @@
 // record collections, on two worker threads with the receiver (the window, the
 // command line) between them.
 //
-//   start_acquisition     acquisition thread: device listing; with Ready the six
-//                         pulls and two backups; posts WM_DEVICE_STATE(state, 0)
+//   start_acquisition     acquisition thread: device listing; with Ready the
+//                         copies (or, without root, the live records through
+//                         the phone's content providers) and two backups;
+//                         WM_TRANSFER_PROGRESS(bytes, size) while a file is
+//                         copied; posts WM_DEVICE_STATE(state, 0)
 //   receiver, on WM_DEVICE_STATE with Ready: start_read
 //   start_read            read thread: contacts reader (WM_LOAD_PROGRESS 1-4 of 8),
-//                         messages reader (5-8 of 8), the two display lists,
-//                         then WM_PHONE_DATA_LOADED(0, 0)
+//                         messages reader (5-8 of 8), the live records read
+//                         without root, the two display lists, then
+//                         WM_PHONE_DATA_LOADED(0, 0)
 //
 // Both threads are detached; nobody joins them. Each holds a shared_ptr to the
 // PhoneScan it works on, so the state (and the sink it posts to) lives as long
@@ -16,6 +20,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -55,6 +60,9 @@ struct PhoneScan {
     // way is ended, its partial copy deleted, and no reading starts.
     std::atomic<bool> stop{false};
     AcquisitionReport acquisition;
+    // The file being copied and how far; what WM_TRANSFER_PROGRESS is about.
+    TransferProgress transfer_progress() const;
+    void set_transfer_progress(const TransferProgress& progress);
     records::ContactMap contact_map;
     records::ThreadMap thread_map;
     records::ContactList contact_list;  // every contact, deleted ones first
@@ -62,6 +70,10 @@ struct PhoneScan {
     // One line per reader that failed ("contacts: <why>"); the other reader
     // still ran, and what the failed one read before it failed is kept.
     std::vector<std::string> read_failures;
+
+private:
+    mutable std::mutex transfer_mutex_;
+    TransferProgress transfer_;
 };
 
 // Starts the acquisition thread. If no thread can be started, WM_DEVICE_STATE

@@ -1,5 +1,6 @@
 #include "phone/transfer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <charconv>
@@ -86,14 +87,17 @@ std::string last_line(std::string_view output) {
     return std::string(line);
 }
 
-}  // namespace
-
-FileOutcome pull_file(const AdbHelper& helper, const std::string& remote, const std::string& local,
-                      std::uint64_t expected, const TransferControl& control) {
+// Runs one transfer into `local` and judges it: the shared part of pulling and
+// streaming. `run_transfer` starts the transfer with the watch it is given;
+// `judge_adb_report` compares the byte count a pull prints.
+template <typename Run>
+FileOutcome transfer(const std::string& remote, const std::string& local, std::uint64_t expected,
+                     const TransferControl& control, const char* method, Run&& run_transfer,
+                     bool judge_adb_report) {
     FileOutcome outcome;
     outcome.remote = remote;
     outcome.local = local;
-    outcome.method = "pull";
+    outcome.method = method;
     outcome.expected = expected;
     const auto give_up = [&](FileResult result, std::string detail) {
         outcome.result = result;
@@ -108,27 +112,61 @@ FileOutcome pull_file(const AdbHelper& helper, const std::string& remote, const 
     if (!create_private_file(local)) return give_up(FileResult::Failed, "cannot create " + local);
 
     platform::RunWatch watch;
-    watch.stall_limit = helper.stall_limit;
     watch.stop = control.stop;
     watch.progress = [&local] { return size_of(local); };
     if (control.on_progress)
         watch.on_progress = [&](std::uint64_t bytes) { control.on_progress({remote, bytes, expected}); };
-    const platform::CapturedRun run = adb_run_watched(helper, {"pull", remote, local}, watch);
+    const platform::CapturedRun run = run_transfer(watch);
     make_private(local);
     outcome.bytes = size_of(local);
 
-    if (run.stopped) return give_up(FileResult::Stopped, {});
+    if (run.stopped || control.stopped()) return give_up(FileResult::Stopped, {});
     if (run.stalled) return give_up(FileResult::Stalled, {});
     if (!run.started) return give_up(FileResult::Failed, "the adb helper could not be started");
     if (run.killed) return give_up(FileResult::Failed, "adb did not end");
     if (run.exit_code != 0) return give_up(failure_kind(run.output), last_line(run.output));
-    const auto reported = pulled_byte_count(run.output);
-    if (!expected && reported) outcome.expected = *reported;
-    if ((reported && *reported != outcome.bytes) || (expected && expected != outcome.bytes)) {
-        if (!outcome.expected) outcome.expected = reported.value_or(0);
-        return give_up(FileResult::Cut, {});
+    if (judge_adb_report) {
+        const auto reported = pulled_byte_count(run.output);
+        if (!expected && reported) outcome.expected = *reported;
+        if (reported && *reported != outcome.bytes) return give_up(FileResult::Cut, {});
     }
+    if (outcome.expected && outcome.expected != outcome.bytes) return give_up(FileResult::Cut, {});
+    if (!outcome.expected && !judge_adb_report && outcome.bytes == 0)
+        return give_up(FileResult::Failed, last_line(run.output).empty() ? "nothing arrived" : last_line(run.output));
     outcome.result = FileResult::Pulled;
+    return outcome;
+}
+
+}  // namespace
+
+FileOutcome pull_file(const DeviceLink& link, const std::string& remote, const std::string& local,
+                      std::uint64_t expected, const TransferControl& control) {
+    return transfer(
+        remote, local, expected, control, "pull",
+        [&](platform::RunWatch watch) {
+            watch.stall_limit = link.helper().stall_limit;
+            return link.run({"pull", remote, local}, std::move(watch));
+        },
+        true);
+}
+
+FileOutcome stream_file(const DeviceLink& link, const std::string& line, const std::string& remote,
+                        const std::string& local, std::uint64_t expected, const TransferControl& control,
+                        bool& unsupported) {
+    unsupported = false;
+    FileOutcome outcome = transfer(
+        remote, local, expected, control, "exec-out cat",
+        [&](platform::RunWatch watch) {
+            platform::CapturedRun run;
+            const platform::UniqueFd fd(::open(local.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOFOLLOW));
+            if (!fd.valid()) return run;
+            watch.stall_limit = link.helper().stall_limit;
+            watch.stdout_fd = fd.get();
+            run = link.exec_out(line, std::move(watch));
+            unsupported = exec_out_unsupported(run.output);
+            return run;
+        },
+        false);
     return outcome;
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "phone/adb_runner.h"
+#include "phone/device_link.h"
 
 namespace quen::phone {
 
@@ -54,7 +54,7 @@ struct FileOutcome {
     FileResult result = FileResult::Absent;
     std::uint64_t bytes = 0;     // bytes in the work copy (before a cut copy was deleted)
     std::uint64_t expected = 0;  // the file's size as the phone or adb reported it; 0 when unknown
-    std::string method;          // how it was copied ("pull", ...)
+    std::string method;          // how it was copied: "pull", "exec-out cat", "pull after chmod"
     std::string detail;          // adb's own words when it failed
 };
 
@@ -71,9 +71,18 @@ FileResult failure_kind(std::string_view output);
 
 // "pull <remote> <local>", watched for stalls, into a private file. The copy
 // counts as whole when adb ended by itself with status 0, and its size equals
-// both the byte count adb reports and `expected` (when known). Anything else
-// deletes the local file and says why.
-FileOutcome pull_file(const AdbHelper& helper, const std::string& remote, const std::string& local,
+// both the byte count adb reports and `expected` (when known, else 0). Anything
+// else deletes the local file and says why.
+FileOutcome pull_file(const DeviceLink& link, const std::string& remote, const std::string& local,
                       std::uint64_t expected, const TransferControl& control);
+
+// "exec-out <line>" with stdout into a private file, watched for stalls: the
+// bytes of a file that a command (cat run as root) writes, passed through
+// without a terminal, so the copy is byte for byte. Whole when the size equals
+// `expected` (when known; else when anything arrived). `unsupported` is set
+// when the phone's adbd does not know exec-out.
+FileOutcome stream_file(const DeviceLink& link, const std::string& line, const std::string& remote,
+                        const std::string& local, std::uint64_t expected, const TransferControl& control,
+                        bool& unsupported);
 
 }  // namespace quen::phone

@@ -23,6 +23,9 @@ constexpr unsigned WM_UPDATE_RESULT = WM_USER + 114;
 constexpr unsigned WM_LOAD_PROGRESS = WM_USER + 115;
 constexpr unsigned WM_PREVIEW_REDRAW = WM_USER + 116;
 constexpr unsigned WM_DISKS_LISTED = WM_USER + 117;
+// Acquisition thread → receiver: bytes of the file being copied (wParam) of its
+// size (lParam; 0 when unknown); which file: PhoneScan::transfer_progress().
+constexpr unsigned WM_TRANSFER_PROGRESS = WM_USER + 118;
 constexpr unsigned WM_SCAN_EVENT = WM_USER + 119;
 
 struct Message {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -56,16 +57,26 @@ protected:
         return runs;
     }
 
-    // A rooted phone holding the sample databases.
-    void sample_phone() {
+    // A phone holding the sample databases (of `variant`) with every file
+    // that goes with them, the messages where Android 7 and later keep them;
+    // rooted with the old su unless told otherwise. Returns the folder the
+    // databases were made in.
+    fs::path sample_phone(const std::string& variant = "journal", bool rooted = true) {
         const fs::path made = fs::path(phone_.scratch_dir()) / "made";
-        const auto r = platform::run_captured({test::kMakeSamplePhoneProgram, made.string()}, std::chrono::seconds(60));
-        ASSERT_EQ(r.exit_code, 0) << r.output;
+        const auto r = platform::run_captured({test::kMakeSamplePhoneProgram, made.string(), "--variant", variant},
+                                              std::chrono::seconds(60));
+        EXPECT_EQ(r.exit_code, 0) << r.output;
         phone_.ready();
-        phone_.rooted();
-        phone_.put(phone::kRemoteDatabaseFiles[0], test::read_file(made / "contacts2.db"));
-        phone_.put(phone::kRemoteDatabaseFiles[3], test::read_file(made / "mmssms.db"));
+        if (rooted) phone_.rooted();
+        for (const auto& [name, folder] : {std::pair{"contacts2.db", kContactsFolder}, std::pair{"mmssms.db", kMessagesFolder}})
+            for (const char* companion : {"", "-wal", "-shm", "-journal"})
+                if (fs::exists(made / (std::string(name) + companion)))
+                    phone_.put(std::string(folder) + "/" + name + companion,
+                               test::read_file(made / (std::string(name) + companion)));
+        return made;
     }
+    static constexpr const char* kContactsFolder = "/data/data/com.android.providers.contacts/databases";
+    static constexpr const char* kMessagesFolder = "/data/user_de/0/com.android.providers.telephony/databases";
 
     test::SimPhone phone_;
 };
@@ -122,9 +133,9 @@ TEST_F(CliPhone, GlobalOptionsAreTakenAfterTheCommandToo) {
 TEST_F(CliPhone, AcquireKeepsPrivateCopiesAndSaysWhere) {
     phone_.ready();
     phone_.rooted();
-    phone_.put(phone::kRemoteDatabaseFiles[0], "0123456789");
-    phone_.put(phone::kRemoteDatabaseFiles[2], "wal");
-    phone_.put(phone::kRemoteDatabaseFiles[3], "12345");
+    phone_.put(std::string(kContactsFolder) + "/contacts2.db", "0123456789");
+    phone_.put(std::string(kContactsFolder) + "/contacts2.db-wal", "wal");
+    phone_.put(std::string(kMessagesFolder) + "/mmssms.db", "12345");
 
     const auto r = cli({"acquire"});
     EXPECT_EQ(r.exit_code, 0) << errors();
@@ -136,10 +147,12 @@ TEST_F(CliPhone, AcquireKeepsPrivateCopiesAndSaysWhere) {
                              t + "Quenfora/bak/contacts2.db\t10\n" +
                              t + "Quenfora/contacts2.db-shm\tabsent\n" +
                              t + "Quenfora/contacts2.db-wal\t3\n" +
+                             t + "Quenfora/contacts2.db-journal\tabsent\n" +
                              t + "quenfora-recovery-for-android/mmssms.db\t5\n" +
                              t + "quenfora-recovery-for-android/bak/mmssms.db\t5\n" +
                              t + "quenfora-recovery-for-android/mmssms.db-shm\tabsent\n" +
-                             t + "quenfora-recovery-for-android/mmssms.db-wal\tabsent\n";
+                             t + "quenfora-recovery-for-android/mmssms.db-wal\tabsent\n" +
+                             t + "quenfora-recovery-for-android/mmssms.db-journal\tabsent\n";
     EXPECT_EQ(r.output, want);
     EXPECT_NE(errors().find("kept in " + runs[0]), std::string::npos) << errors();
     EXPECT_EQ(fs::status(t + "Quenfora/contacts2.db").permissions(), fs::perms::owner_read | fs::perms::owner_write);
@@ -155,16 +168,17 @@ TEST_F(CliPhone, AcquireKeepsPrivateCopiesAndSaysWhere) {
     EXPECT_EQ(line, "Ready");
     int absent = 0;
     while (std::getline(lines, line)) absent += line.size() > 7 && line.compare(line.size() - 7, 7, "\tabsent") == 0;
-    EXPECT_EQ(absent, 8) << unrooted.output;
+    EXPECT_EQ(absent, 10) << unrooted.output;
     EXPECT_TRUE(run_folders().empty());
 }
 
 TEST_F(CliPhone, DatabaseCutInTransferFailsTheRun) {
     sample_phone();
+    phone_.set("adbd-root", "");  // pulls need no su
     phone_.set("pull-cut", "4096");
     const auto r = cli({"--quiet", "phone", "--json"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_NE(errors().find(std::string(phone::kRemoteDatabaseFiles[0]) + " was not copied whole: cut"),
+    EXPECT_NE(errors().find(std::string(kContactsFolder) + "/contacts2.db was not copied whole: cut"),
               std::string::npos)
         << errors();
     rapidjson::Document doc;
@@ -274,8 +288,12 @@ TEST_F(CliPhone, PhoneOutSavesEveryRecordAsIndependentParsersReadThem) {
             EXPECT_EQ(test::text(m["address"]), test::text(message["address"]));
             EXPECT_EQ(test::text(m["body"]), test::text(message["body"]));
             EXPECT_EQ(test::text(m["type"]), std::to_string(message["type"].GetInt()));
-            EXPECT_EQ(platform::local_time_from_millis(std::stoll(test::text(m["date"]))),
-                      test::text(message["date_text"]));
+            // A record rebuilt without its date is saved with date 0.
+            const std::string date_text = test::text(message["date_text"]);
+            if (date_text.empty())
+                EXPECT_EQ(test::text(m["date"]), "0");
+            else
+                EXPECT_EQ(platform::local_time_from_millis(std::stoll(test::text(m["date"]))), date_text);
             const std::string name = test::text(thread["name"]);
             EXPECT_EQ(test::text(m["contact_name"]), name.empty() ? "(Unknown)" : name.substr(0, name.find('|')));
         }
@@ -301,22 +319,122 @@ TEST_F(CliPhone, PhoneJsonListsRecordsDeletedFirst) {
 TEST_F(CliPhone, PhoneWithoutAReadyPhoneFails) {
     auto r = cli({"--quiet", "phone", "--json"});
     EXPECT_EQ(r.exit_code, 1);
-    EXPECT_EQ(r.output, "{\"state\":\"NoDevice\",\"contacts\":[],\"threads\":[],\"acquisition\":[],\"read_failures\":[]}\n");
+    rapidjson::Document doc;
+    ASSERT_FALSE(doc.Parse(r.output.c_str()).HasParseError()) << r.output;
+    EXPECT_STREQ(doc["state"].GetString(), "NoDevice");
+    EXPECT_EQ(doc["contacts"].Size(), 0u);
+    EXPECT_EQ(doc["acquisition"].Size(), 0u);
     phone_.listing("List of devices attached\nA1\toffline\n\n");
     r = cli({"phone"});
     EXPECT_EQ(r.exit_code, 1);
     EXPECT_EQ(r.output, "Offline\n");
+}
 
-    // Without root the phone is Ready and the sequence completes, empty.
-    phone_.ready();
-    phone_.put(phone::kRemoteDatabaseFiles[0], "contacts");
-    r = cli({"--quiet", "phone", "--json"});
-    EXPECT_EQ(r.exit_code, 0);
+// What `read` gives for the files a phone holds: the records a phone run must
+// give when it copied every file whole.
+rapidjson::Document read_json(const std::function<std::string(const std::vector<std::string>&)>& run,
+                              const fs::path& made) {
+    const fs::path bak = made / "bak";
+    fs::create_directories(bak);
+    for (const char* name : {"contacts2.db", "mmssms.db"}) fs::copy_file(made / name, bak / name, fs::copy_options::overwrite_existing);
+    const auto r = run({"--quiet", "read", "--contacts", (made / "contacts2.db").string(), "--contacts-backup",
+                        (bak / "contacts2.db").string(), "--messages", (made / "mmssms.db").string(),
+                        "--messages-backup", (bak / "mmssms.db").string(), "--json"});
+    rapidjson::Document doc;
+    doc.Parse(r.c_str());
+    return doc;
+}
+
+TEST_F(CliPhone, PhoneGivesEveryRecordOfEachKindOfPhoneAndLeavesItAsItWas) {
+    struct Kind {
+        const char* name;
+        const char* variant;
+        const char* root;
+        void (*setup)(test::SimPhone&);
+    };
+    const Kind kinds[] = {
+        {"old su, Android 4.4", "kitkat", "su root",
+         [](test::SimPhone& p) {
+             p.set("no-exec-out", "");
+             p.set("pty", "");
+             p.set("no-stat", "");
+             p.set("props", "[ro.build.version.sdk]: [19]\n[ro.build.version.release]: [4.4.4]\n");
+         }},
+        {"Magisk, SELinux", "wal", "su -c",
+         [](test::SimPhone& p) {
+             p.su("c");
+             p.set("selinux", "");
+         }},
+        {"userdebug, adb root", "journal", "adb root",
+         [](test::SimPhone& p) {
+             p.unrooted();
+             p.set("debuggable", "");
+             p.set("selinux", "");
+             p.set("props", "[ro.build.version.sdk]: [30]\n[ro.debuggable]: [1]\n");
+         }},
+    };
+    for (const Kind& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        fs::remove_all(phone_.phone_dir());
+        fs::create_directories(phone_.phone_dir());
+        const fs::path made = sample_phone(kind.variant);
+        kind.setup(phone_);
+        const auto before = phone_.files();
+
+        const auto r = cli({"--quiet", "phone", "--json"});
+        EXPECT_EQ(r.exit_code, 0) << errors();
+        rapidjson::Document doc;
+        ASSERT_FALSE(doc.Parse(r.output.c_str()).HasParseError()) << r.output;
+        EXPECT_STREQ(doc["device"]["root"].GetString(), kind.root);
+        const rapidjson::Document want =
+            read_json([&](const std::vector<std::string>& a) { return cli(a).output; }, made);
+        ASSERT_TRUE(want.IsObject());
+        ASSERT_GT(want["threads"].Size(), 0u);
+        EXPECT_TRUE(doc["contacts"] == want["contacts"]);
+        EXPECT_TRUE(doc["threads"] == want["threads"]);
+        EXPECT_EQ(phone_.files(), before);
+        EXPECT_FALSE(fs::exists(fs::path(phone_.phone_dir()) / "adbd-root"));
+    }
+}
+
+TEST_F(CliPhone, PhoneWithoutRootGivesItsLiveRecordsAndSaysDeletedOnesNeedRoot) {
+    sample_phone("wal", false);
+    const auto r = cli({"--quiet", "phone", "--json"});
+    EXPECT_EQ(r.exit_code, 0) << errors();
     rapidjson::Document doc;
     ASSERT_FALSE(doc.Parse(r.output.c_str()).HasParseError()) << r.output;
-    EXPECT_EQ(doc["contacts"].Size(), 0u);
-    EXPECT_EQ(doc["threads"].Size(), 0u);
-    EXPECT_NE(errors().find("needs root"), std::string::npos) << errors();
+    EXPECT_STREQ(doc["device"]["root"].GetString(), "none");
+    EXPECT_STREQ(doc["device"]["model"].GetString(), "Pixel 7");
+    ASSERT_GT(doc["contacts"].Size(), 0u);
+    ASSERT_GT(doc["threads"].Size(), 0u);
+    for (const auto& contact : doc["contacts"].GetArray()) EXPECT_FALSE(contact["deleted"].GetBool());
+    for (const auto& thread : doc["threads"].GetArray()) EXPECT_FALSE(thread["deleted"].GetBool());
+    EXPECT_NE(errors().find("deleted ones need root"), std::string::npos) << errors();
+}
+
+TEST_F(CliPhone, SerialPicksThePhone) {
+    const fs::path made = sample_phone("journal", false);
+    phone_.listing("List of devices attached\nA1\tdevice\nB2\tdevice\n\n");
+    // A1 is an empty phone of its own; B2 is the one with the sample.
+    phone_.set("devices/A1/props", "[ro.product.model]: [Empty]\n");
+    fs::create_directories(fs::path(phone_.phone_dir()) / "devices" / "B2");
+    fs::rename(fs::path(phone_.phone_dir()) / "files", fs::path(phone_.phone_dir()) / "devices" / "B2" / "files");
+
+    const auto count = [](const std::string& output) {
+        rapidjson::Document doc;
+        doc.Parse(output.c_str());
+        return doc.IsObject() ? std::pair{std::string(doc["device"]["serial"].GetString()), doc["threads"].Size()}
+                              : std::pair{std::string("?"), 0u};
+    };
+    EXPECT_EQ(count(cli({"--quiet", "phone", "--json"}).output), (std::pair{std::string("A1"), 0u}));
+    const auto b2 = count(cli({"--quiet", "phone", "--json", "--serial", "B2"}).output);
+    EXPECT_EQ(b2.first, "B2");
+    EXPECT_GT(b2.second, 0u);
+    const auto r = platform::run_captured({"/usr/bin/env", "TMPDIR=" + phone_.temp(), "QUEN_PHONE_SIM_DIR=" + phone_.phone_dir(),
+                                           "ANDROID_SERIAL=B2", "/bin/sh", "-c", "exec \"$@\" 2>/dev/null", "sh",
+                                           kCliProgram, "--adb", kPhoneSimProgram, "--quiet", "phone", "--json"},
+                                          std::chrono::seconds(60));
+    EXPECT_EQ(count(r.output), b2);
 }
 
 TEST_F(CliPhone, InterruptKillsTheHelperAndExitsWith130) {
@@ -353,7 +471,7 @@ TEST_F(CliPhone, InterruptKillsTheHelperAndExitsWith130) {
 TEST_F(CliPhone, InterruptDuringATransferLeavesNoCopy) {
     phone_.ready();
     phone_.rooted();
-    phone_.put(phone::kRemoteDatabaseFiles[0], std::string(200000, 'c'));
+    phone_.put(std::string(kContactsFolder) + "/contacts2.db", std::string(200000, 'c'));
     phone_.set("pull-rate", "10000");  // twenty seconds for the first file
     const std::string pidfile = phone_.phone_dir() + "/pid-pull";
     // Start the command, wait until a part of the file has arrived, then Ctrl-C.

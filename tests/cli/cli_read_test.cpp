@@ -140,6 +140,15 @@ TEST_P(CliRead, JsonHasEveryLiveAndRecoverableDeletedRowOnce) {
             EXPECT_EQ(m["thread_id"].GetInt64(), t["thread_id"].GetInt64());
             EXPECT_LE(last_date, str(m, "date_text")) << "messages in time order";
             last_date = str(m, "date_text");
+            // Where each message was found: live ones in the b-tree, deleted
+            // ones wherever they survived.
+            static const std::set<std::string> kSources = {"btree", "freeblock", "unallocated", "freelist",
+                                                           "wal",   "journal",   "overflow",    "index"};
+            EXPECT_TRUE(kSources.count(str(m, "source"))) << str(m, "source");
+            if (!m["deleted"].GetBool()) {
+                EXPECT_EQ(str(m, "source"), "btree");
+            }
+            EXPECT_GT(m["page"].GetInt(), 0);
             const Key key{str(m, "address"), m["thread_id"].GetInt64(), m["type"].GetInt(), str(m, "date_text"),
                           str(m, "body")};
             EXPECT_TRUE(messages.emplace(key, m["deleted"].GetBool()).second) << "twice: " << std::get<4>(key);

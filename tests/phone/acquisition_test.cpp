@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "phone/device_link.h"
 #include "platform/paths.h"
 #include "test_support/sim_phone.h"
 
@@ -22,88 +23,16 @@ using test::write_file;
 using Calls = std::vector<std::vector<std::string>>;
 namespace fs = std::filesystem;
 
-// What the recovery sends for one acquisition of a Ready phone: every captured
-// command is preceded by its own start-server.
-Calls expected_calls(const phone::WorkFolder& work) {
-    Calls calls{{"start-server"}, {"devices"}};
-    const auto locals = phone::local_database_targets(work);
-    for (std::size_t i = 0; i < phone::kRemoteDatabaseFiles.size(); ++i) {
-        calls.push_back({"start-server"});
-        calls.push_back({"shell", "su", "root", "chmod", "777", phone::kRemoteDatabaseFiles[i]});
-        calls.push_back({"start-server"});
-        calls.push_back({"pull", phone::kRemoteDatabaseFiles[i], locals[i]});
-    }
-    return calls;
-}
-
-void put_all_six(SimPhone& phone) {
-    for (const char* remote : phone::kRemoteDatabaseFiles) phone.put(remote, std::string("content of ") + remote);
-}
-
-TEST(Acquisition, RootedPhoneSixFilesAndTwoBackupsLandUnderAPathWithBlanks) {
-    SimPhone phone;
-    phone.ready();
-    phone.rooted();
-    put_all_six(phone);
-    const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
-    ASSERT_NE(work.contacts_db.find(' '), std::string::npos);
-
-    const auto report = phone::run_acquisition(phone.helper(), work);
-    EXPECT_EQ(report.state(), phone::DeviceState::Ready);
-    EXPECT_TRUE(report.lost().empty());
-
-    const auto locals = phone::local_database_targets(work);
-    for (std::size_t i = 0; i < locals.size(); ++i)
-        EXPECT_EQ(read_file(locals[i]), std::string("content of ") + phone::kRemoteDatabaseFiles[i]) << locals[i];
-    EXPECT_EQ(read_file(work.contacts_backup), read_file(work.contacts_db));
-    EXPECT_EQ(read_file(work.messages_backup), read_file(work.messages_db));
-    // The backup copy is made without the database's companions.
-    EXPECT_FALSE(fs::exists(work.contacts_backup + "-wal"));
-    EXPECT_FALSE(fs::exists(work.messages_backup + "-shm"));
-
-    EXPECT_EQ(phone.calls(), expected_calls(work));
-}
-
-TEST(Acquisition, PhoneWithoutRootIsReadyButNothingLands) {
-    SimPhone phone;
-    phone.ready();
-    put_all_six(phone);
-    const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
-
-    const auto report = phone::run_acquisition(phone.helper(), work);
-    EXPECT_EQ(report.state(), phone::DeviceState::Ready);
-    EXPECT_TRUE(report.refused());
-    EXPECT_TRUE(report.lost().empty());  // refused is not lost: the phone needs root
-    for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
-    EXPECT_EQ(phone.calls(), expected_calls(work));  // every step is still tried
-}
-
-TEST(Acquisition, NoPhoneOrUnauthorizedPhoneFetchesNothing) {
-    for (const char* listing : {"List of devices attached\n\n",
-                                "List of devices attached\nA1\tunauthorized\nB2\tdevice\n\n",
-                                "List of devices attached\nA1\toffline\n\n"}) {
-        SimPhone phone;
-        phone.listing(listing);
-        phone.rooted();
-        put_all_six(phone);
-        const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
-        const std::string text = listing;
-        const phone::DeviceState want = text.find("A1") == std::string::npos ? phone::DeviceState::NoDevice
-                                        : text.find("offline") != std::string::npos ? phone::DeviceState::Offline
-                                                                                      : phone::DeviceState::NotAuthorized;
-        EXPECT_EQ(phone::run_acquisition(phone.helper(), work).state(), want) << listing;
-        EXPECT_EQ(phone.calls(), (Calls{{"start-server"}, {"devices"}})) << listing;
-        for (const auto& path : work.database_paths()) EXPECT_FALSE(fs::exists(path)) << path;
-    }
-}
+constexpr const char* kContactsDb = "/data/data/com.android.providers.contacts/databases/contacts2.db";
+constexpr const char* kMessagesDb = "/data/data/com.android.providers.telephony/databases/mmssms.db";
 
 TEST(Acquisition, FoldersOfEndedRunsAreRemovedAndLiveOnesKept) {
     SimPhone phone;
     phone.ready();
     phone.rooted();
     // This phone's databases use no write-ahead log: only the main files exist.
-    phone.put(phone::kRemoteDatabaseFiles[0], "new contacts");
-    phone.put(phone::kRemoteDatabaseFiles[3], "new messages");
+    phone.put(kContactsDb, "new contacts");
+    phone.put(kMessagesDb, "new messages");
 
     // An earlier run (another phone) that ended left every file behind; a run
     // that is still going has files too.
@@ -146,7 +75,9 @@ TEST(Acquisition, WorkFolderIsPrivateToTheUser) {
     SimPhone phone;
     phone.ready();
     phone.rooted();
-    put_all_six(phone);
+    phone.put(kContactsDb, "contacts");
+    phone.put(std::string(kContactsDb) + "-wal", "log");
+    phone.put(kMessagesDb, "messages");
     // A umask that would let everybody read what adb creates.
     const mode_t old_umask = ::umask(0);
     const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
@@ -165,7 +96,9 @@ TEST(Acquisition, WorkFolderIsPrivateToTheUser) {
     for (const std::string* dir : {&user_folder, &work.run_folder, &work.contacts_folder, &work.messages_folder,
                                    &work.contacts_backup_folder, &work.messages_backup_folder})
         EXPECT_EQ(mode(*dir), 0700u) << *dir;
-    for (const auto& path : work.database_paths()) EXPECT_EQ(mode(path), 0600u) << path;
+    for (const auto* path : {&work.contacts_db, &work.contacts_wal, &work.contacts_backup, &work.messages_db,
+                             &work.messages_backup})
+        EXPECT_EQ(mode(*path), 0600u) << *path;
 }
 
 TEST(Acquisition, WorkFolderThatIsALinkOrNotAFolderIsRefused) {
@@ -206,14 +139,12 @@ TEST(Acquisition, TransfersAreBoundedByProgressAndACutCopyIsNamed) {
     phone.ready();
     phone.rooted();
     const std::string contacts(20000, 'c');
-    phone.put(phone::kRemoteDatabaseFiles[0], contacts);
-    phone.set("readable", std::string(phone::kRemoteDatabaseFiles[0]) + "\n");
+    phone.put(kContactsDb, contacts, fs::perms::all);  // readable without root
     phone::AdbHelper helper = phone.helper();
     helper.command_limit = 300ms;
     helper.stall_limit = 800ms;
-    const auto one_pull = [&](const std::string& local) {
-        return phone::pull_file(helper, phone::kRemoteDatabaseFiles[0], local, 0, {});
-    };
+    const phone::DeviceLink link(helper, "emulator-5554");
+    const auto one_pull = [&](const std::string& local) { return phone::pull_file(link, kContactsDb, local, 0, {}); };
     const phone::WorkFolder work = phone::prepare_work_folder(phone.temp());
 
     // A pull far longer than any command limit that keeps delivering arrives whole.
@@ -245,7 +176,7 @@ TEST(Acquisition, TransfersAreBoundedByProgressAndACutCopyIsNamed) {
     // In a whole acquisition, the cut database is named among the losses.
     const auto report = phone::run_acquisition(phone.helper(), work);
     ASSERT_EQ(report.lost().size(), 1u);
-    EXPECT_EQ(report.lost()[0].remote, phone::kRemoteDatabaseFiles[0]);
+    EXPECT_EQ(report.lost()[0].remote, kContactsDb);
 }
 
 TEST(Acquisition, AdbPullReportsAndFailures) {

@@ -26,6 +26,9 @@ using namespace std::chrono_literals;
 using test::read_file;
 using test::SimPhone;
 
+constexpr const char* kContacts = "/data/data/com.android.providers.contacts/databases/contacts2.db";
+constexpr const char* kMessages = "/data/data/com.android.providers.telephony/databases/mmssms.db";
+
 struct JobRun {
     std::vector<Message> messages;
     phone::LoadState load_state = phone::kLoading;
@@ -36,9 +39,12 @@ struct JobRun {
 
 using Seq = std::vector<std::tuple<unsigned, WParam, LParam>>;
 
+// The job's sequence, without the progress of single transfers (their number
+// depends on the link's speed).
 Seq seq(const std::vector<Message>& messages) {
     Seq out;
-    for (const auto& m : messages) out.emplace_back(m.id, m.wparam, m.lparam);
+    for (const auto& m : messages)
+        if (m.id != WM_TRANSFER_PROGRESS) out.emplace_back(m.id, m.wparam, m.lparam);
     return out;
 }
 
@@ -96,7 +102,7 @@ TEST(PhoneScanJob, UnauthorizedFirstLineFetchesNothing) {
     SimPhone phone;
     phone.listing("List of devices attached\nA1\tunauthorized\nB2\tdevice\n\n");
     phone.rooted();
-    phone.put(phone::kRemoteDatabaseFiles[0], "db");
+    phone.put(kContacts, "db");
     const JobRun run = run_job(phone);
     EXPECT_EQ(seq(run.messages), (Seq{{WM_DEVICE_STATE, 2, 0}}));
     EXPECT_EQ(run.load_state, static_cast<phone::LoadState>(phone::DeviceState::NotAuthorized));
@@ -104,36 +110,72 @@ TEST(PhoneScanJob, UnauthorizedFirstLineFetchesNothing) {
     EXPECT_FALSE(std::filesystem::exists(run.scan->work.contacts_db));
 }
 
-TEST(PhoneScanJob, PhoneWithoutRootIsReadyWithEmptyMapsAndStillCompletes) {
+// The sample phone's databases, on the phone where Android keeps them.
+sample_phone::Sample put_sample(SimPhone& phone) {
+    std::string error;
+    const auto sample = sample_phone::make_sample_phone(phone.scratch_dir() + "/made", sample_phone::Options{}, error);
+    EXPECT_TRUE(sample) << error;
+    if (!sample) return {};
+    phone.put(kContacts, read_file(sample->contacts_path));
+    phone.put(kMessages, read_file(sample->messages_path));
+    return *sample;
+}
+
+TEST(PhoneScanJob, PhoneWithoutRootGivesItsLiveRecordsOnly) {
     SimPhone phone;
     phone.ready();
-    phone.put(phone::kRemoteDatabaseFiles[0], "db");
+    const auto sample = put_sample(phone);
+
     const JobRun run = run_job(phone);
     EXPECT_EQ(seq(run.messages), full_sequence());
     EXPECT_EQ(run.positions, (std::vector<unsigned>{12, 25, 37, 50, 62, 75, 87, 100}));
-    EXPECT_EQ(run.load_state, static_cast<phone::LoadState>(phone::DeviceState::Ready));
-    EXPECT_TRUE(run.loaded);
-    EXPECT_TRUE(run.scan->contact_map.empty());
-    EXPECT_TRUE(run.scan->thread_map.empty());
-    EXPECT_TRUE(run.scan->contact_list.empty());
-    EXPECT_TRUE(run.scan->thread_list.empty());
+    ASSERT_TRUE(run.loaded);
+    const phone::PhoneScan& s = *run.scan;
+    EXPECT_TRUE(s.read_failures.empty());
+
+    // Every live message and contact, none of them taken for deleted, and
+    // nothing of what was deleted (that needs the database files).
+    std::multiset<std::string> bodies, want;
+    for (const auto& [key, thread] : s.thread_map) {
+        EXPECT_FALSE(thread.deleted);
+        for (const auto& m : thread.messages) {
+            EXPECT_FALSE(m.deleted);
+            bodies.insert(m.body);
+        }
+    }
+    for (const auto& m : sample.live_messages) want.insert(m.body);
+    EXPECT_EQ(bodies, want);
+    std::set<int64_t> ids, want_ids;
+    for (const auto& [key, contact] : s.contact_map) {
+        EXPECT_FALSE(contact.deleted);
+        ids.insert(contact.raw_contact_id);
+    }
+    for (const auto& value : sample.live_values) want_ids.insert(value.raw_contact_id);
+    EXPECT_EQ(ids, want_ids);
+    EXPECT_EQ(s.contact_list.size(), s.contact_map.size());
+    EXPECT_EQ(s.thread_list.size(), s.thread_map.size());
 }
 
 TEST(PhoneScanJob, RootedSamplePhoneFillsTheMapsAndListsDeletedFirst) {
     SimPhone phone;
     phone.ready();
     phone.rooted();
-    const std::string made = phone.scratch_dir() + "/made";
-    std::string error;
-    const auto sample = sample_phone::make_sample_phone(made, sample_phone::Options{}, error);
-    ASSERT_TRUE(sample) << error;
-    phone.put(phone::kRemoteDatabaseFiles[0], read_file(sample->contacts_path));
-    phone.put(phone::kRemoteDatabaseFiles[3], read_file(sample->messages_path));
+    const auto sample = put_sample(phone);
 
     const JobRun run = run_job(phone);
     EXPECT_EQ(seq(run.messages), full_sequence());
     ASSERT_TRUE(run.loaded);
     const phone::PhoneScan& s = *run.scan;
+
+    // The copies reported their progress before the acquisition ended, each
+    // up to the file's whole size.
+    const auto state_at = std::find_if(run.messages.begin(), run.messages.end(),
+                                       [](const Message& m) { return m.id == WM_DEVICE_STATE; });
+    const auto progress_count = std::count_if(run.messages.begin(), state_at, [](const Message& m) {
+        return m.id == WM_TRANSFER_PROGRESS && m.wparam == static_cast<WParam>(m.lparam) && m.lparam > 0;
+    });
+    EXPECT_GE(progress_count, 2);  // both databases
+    EXPECT_EQ(std::count_if(state_at, run.messages.end(), [](const Message& m) { return m.id == WM_TRANSFER_PROGRESS; }), 0);
 
     // Every record is listed once, deleted records first.
     ASSERT_EQ(s.contact_list.size(), s.contact_map.size());
@@ -149,13 +191,13 @@ TEST(PhoneScanJob, RootedSamplePhoneFillsTheMapsAndListsDeletedFirst) {
     std::set<std::string> bodies, deleted_bodies;
     for (const auto& [key, thread] : s.thread_map)
         for (const auto& m : thread.messages) (m.deleted ? deleted_bodies : bodies).insert(m.body);
-    for (const auto& m : sample->live_messages) {
+    for (const auto& m : sample.live_messages) {
         if (!m.body.empty()) {
             EXPECT_TRUE(bodies.count(m.body)) << m.body;
         }
     }
     std::size_t found_deleted = 0;
-    for (const auto& m : sample->deleted_messages) found_deleted += deleted_bodies.count(m.body);
+    for (const auto& m : sample.deleted_messages) found_deleted += deleted_bodies.count(m.body);
     EXPECT_GT(found_deleted, 0u);
     EXPECT_TRUE(std::any_of(s.contact_map.begin(), s.contact_map.end(),
                             [](const auto& kv) { return kv.second.deleted; }));

@@ -9,19 +9,13 @@
 
 #include "cdr/formats/format_table.h"
 #include "cdr/engine/pattern.h"
+#include "sample_phone_files.h"
 
 namespace quen::sample {
 
 namespace {
 
 uint64_t align_up(uint64_t n) { return (n + kSectorSize - 1) / kSectorSize * kSectorSize; }
-
-// Max lengths of the built-in table, for the window a hit near a chunk's end needs.
-uint64_t max_length_of(const std::string& type) {
-    for (const auto& row : cdr::builtin_formats())
-        if (type == row.extension) return row.max_length;
-    return 0;
-}
 
 class Layout {
 public:
@@ -30,13 +24,14 @@ public:
 
     void put(uint64_t at, const Bytes& b) { std::copy(b.begin(), b.end(), image_.begin() + at); }
 
-    // A file found whole: its bytes at `at`, listed as type/extension.
-    void found(uint64_t at, const Bytes& b, const std::string& type, const std::string& ext,
-               uint64_t carved_size = 0, uint64_t carved_at = UINT64_MAX) {
+    // A file found whole: its bytes at `at`, listed as type/extension. Its
+    // own inner headers at sector offsets (an Ogg page, a movie's "moov")
+    // were put there too.
+    void found(uint64_t at, const Bytes& b, const std::string& type, const std::string& ext) {
         put(at, b);
-        const uint64_t off = carved_at == UINT64_MAX ? at : carved_at;
-        expect(type, ext, off, carved_size ? carved_size : b.size());
-        planted_.push_back(align_up(off));
+        expect(type, ext, at, b.size());
+        planted_.push_back(align_up(at));
+        for (uint64_t inner : aligned_header_hits(image_, at + 1, at + b.size())) planted_.push_back(inner);
     }
 
     void expect(const std::string& type, const std::string& ext, uint64_t off, uint64_t size) {
@@ -47,12 +42,6 @@ public:
     void not_found(uint64_t at, const Bytes& b) {
         put(at, b);
         if (at % kSectorSize == 0) planted_.push_back(at);
-    }
-
-    // A header near a chunk's end: found through the max-length window when
-    // the window lies inside the image.
-    bool window_fits(uint64_t at, const std::string& type) const {
-        return at + max_length_of(type) <= image_.size();
     }
 
 private:
@@ -127,20 +116,16 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     // over); false headers in between.
     uint64_t at = 16 * kSectorSize;
     auto next = [&](uint64_t len) { at = align_up(at + len + 1) + kSectorSize * (1 + rng.below(4)); };
-    auto place = [&](const Bytes& b, const std::string& type, const std::string& ext, uint64_t carved = 0) {
-        l.found(at, b, type, ext, carved);
+    auto place = [&](const Bytes& b, const std::string& type, const std::string& ext) {
+        l.found(at, b, type, ext);
         next(b.size());
     };
     place(make_jpeg(rng, 30000), "jpg", "jpg");
     place(make_gif(rng, 12000), "gif", "gif");
     place(make_bmp(rng, 40000), "bmp", "bmp");
     place(make_wmv(rng, 20000), "wmv", "wmv");
-    {
-        // "moov" at a sector offset: the movie starts 4 bytes earlier.
-        const Bytes mov = make_mov(rng, 9000);
-        l.found(at - 4, mov, "mov", "mov");
-        next(mov.size());
-    }
+    // A movie starts on a sector like every file; its "moov" lies 4 bytes in.
+    place(make_mov(rng, 9000), "mov", "mov");
     place(make_avi(rng, 30000), "rif", "avi");
     place(make_wav(rng, 20000), "rif", "wav");
     place(make_html(rng, 6000), "htm", "htm");
@@ -148,18 +133,10 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     place(make_ole(rng, 7000, "Workbook"), "ole", "xls");
     place(make_ole(rng, 8000, "PowerPoint Document"), "ole", "ppt");
     place(make_ole(rng, 6000, "Contents"), "ole", "ole");
-    {
-        // The built-in footer matches one byte into the end record, so the
-        // carved archive takes the zero byte after it.
-        const Bytes zip = make_zip(rng, 25000);
-        place(zip, "zip", "zip", zip.size() + 1);
-        const Bytes sxw = make_zip(rng, 9000, "mimetype");
-        place(sxw, "zip", "sxw", sxw.size() + 1);
-        const Bytes sx = make_zip(rng, 7000, "content.xml");
-        place(sx, "zip", "sx", sx.size() + 1);
-        const Bytes jar = make_zip(rng, 5000, "org/sample/Main.class");
-        place(jar, "zip", "jar", jar.size() + 1);
-    }
+    place(make_zip(rng, 25000), "zip", "zip");
+    place(make_zip(rng, 9000, "mimetype"), "zip", "sxw");
+    place(make_zip(rng, 7000, "content.xml"), "zip", "sx");
+    place(make_zip(rng, 5000, "org/sample/Main.class"), "zip", "jar");
     place(make_rar(rng, 15000), "rar", "rar");
     place(make_exe(rng, 20000, false), "exe", "exe");
     place(make_exe(rng, 12000, true), "exe", "dll");
@@ -167,6 +144,27 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     place(make_mpeg(rng, 30000), "mpg", "mpg");
     place(make_pdf(rng, 20000, false), "pdf", "pdf");
     place(make_pdf(rng, 15000, true), "pdf", "pdf");
+    // What phones write, after the first fourteen.
+    place(make_iso(rng, 30000, "isom", "isomiso2avc1mp41"), "mp4", "mp4");
+    place(make_iso(rng, 9000, "M4A ", "M4A mp42isom"), "mp4", "m4a");
+    place(make_iso(rng, 7000, "3gp4", "3gp4isom"), "mp4", "3gp");
+    place(make_iso(rng, 12000, "heic", "mif1heic"), "heic", "heic");
+    place(make_webp(rng, 8000), "webp", "webp");
+    place(make_mp3(rng, 30, true, true), "mp3", "mp3");
+    place(make_mp3(rng, 20, false, false), "mp3", "mp3");
+    place(make_ogg(rng, 6, "OpusHead"), "ogg", "opus");
+    place(make_ogg(rng, 5, "\x01vorbis"), "ogg", "ogg");
+    place(make_amr(rng, 300), "amr", "amr");
+    place(make_sqlite(rng, 6), "db", "db");
+    place(make_vcard(rng, 12), "vcf", "vcf");
+    {
+        // A page that opens with a byte-order mark and a DOCTYPE.
+        Bytes page{0xEF, 0xBB, 0xBF};
+        append(page, "<!DOCTYPE html>\r\n\r\n");
+        append(page, make_html(rng, 3000));
+        append(page, "\n");
+        place(page, "htm", "htm");
+    }
 
     for (const Bytes& b : false_headers(rng)) {
         l.not_found(at, b);
@@ -181,26 +179,22 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     }
 
     // Cut short in the middle of the card: size fields larger than the bytes
-    // written; the rules trust the fields (the zeros after are carved too),
-    // except for PNG, whose chunk walk stops at the missing IEND.
+    // written. A bitmap whose size does not fit its picture, a recording
+    // whose chunks end before its size and a PNG without IEND are not
+    // files; an executable's sections are believed (what follows them on
+    // the disk is readable).
     at = 4 * kMiB + 512 * 1024;
     {
         Bytes bmp = make_bmp(rng, 20000);
         put_le32(bmp, 2, 300000);
-        l.put(at, bmp);
-        l.expect("bmp", "bmp", at, 300000);
-        card.planted.push_back(at);
+        l.not_found(at, bmp);
         next(300000);
-        const Bytes wav = with_size_field(make_wav(rng, 10000), 4, 150000 - 8);
-        l.put(at, wav);
-        l.expect("rif", "wav", at, 150000);
-        card.planted.push_back(at);
+        l.not_found(at, with_size_field(make_wav(rng, 10000), 4, 150000 - 8));
         next(150000);
         Bytes png = make_png(rng, 20000);
         png.resize(png.size() - 12);  // no IEND
         l.not_found(at, png);
         next(png.size());
-        // An executable whose last section runs past what was written.
         Bytes exe = make_exe(rng, 8192, false);
         put_le32(exe, 0x80 + 288 + 16, 60000);
         l.put(at, exe);
@@ -212,45 +206,30 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     }
 
     // Across chunk boundaries. Each header lies some way before a 4 MiB
-    // boundary and the file runs into the next chunk.
+    // boundary and the file runs into the next chunk: every kind is found
+    // whole, through the window or by reading its headers further on.
     auto across = [&](uint64_t boundary, uint64_t before, const Bytes& b, const std::string& type,
-                      const std::string& ext, bool window_completes) {
+                      const std::string& ext) {
         const uint64_t hit = boundary - before;
         l.put(hit, b);
         card.planted.push_back(hit);
-        if (window_completes && l.window_fits(hit, type)) l.expect(type, ext, hit, b.size());
+        l.expect(type, ext, hit, b.size());
     };
-    across(4 * kMiB, 64 * 1024, make_jpeg(rng, 200000), "jpg", "jpg", true);
-    across(12 * kMiB, 30 * 1024, make_gif(rng, 100000), "gif", "gif", true);
-    across(16 * kMiB, 100 * 1024, make_pdf(rng, 300000, false), "pdf", "pdf", true);
-    across(20 * kMiB, 100 * 1024, make_wav(rng, 300000), "rif", "wav", false);  // RIFF: skipped
-    {
-        const Bytes zip = make_zip(rng, 200000);
-        const uint64_t hit = 24 * kMiB - 50 * 1024;
-        l.put(hit, zip);
-        card.planted.push_back(hit);
-        if (l.window_fits(hit, "zip")) l.expect("zip", "zip", hit, zip.size() + 1);
-    }
-    {
-        // The last section ends past the chunk: the size is cut to the chunk.
-        const Bytes exe = make_exe(rng, 100000, false);
-        const uint64_t hit = 28 * kMiB - 30 * 1024;
-        l.put(hit, exe);
-        card.planted.push_back(hit);
-        l.expect("exe", "exe", hit, 30 * 1024);
-    }
-    across(32 * kMiB, 20 * 1024, make_png(rng, 100000), "png", "png", false);  // walk stops at the chunk
-    across(36 * kMiB, 100 * 1024, make_bmp(rng, 500000), "bmp", "bmp", true);
-    across(40 * kMiB, 10 * 1024, make_html(rng, 100000), "htm", "htm", true);
-    across(44 * kMiB, 50 * 1024, make_wmv(rng, 200000), "wmv", "wmv", true);
-    {
-        // The header, FAT and directory are inside the chunk: the size is cut there.
-        const Bytes ole = make_ole(rng, 200000, "WordDocument");
-        const uint64_t hit = size - 8 * kMiB - 50 * 1024;
-        l.put(hit, ole);
-        card.planted.push_back(hit);
-        l.expect("ole", "doc", hit, 50 * 1024);
-    }
+    across(4 * kMiB, 64 * 1024, make_jpeg(rng, 200000), "jpg", "jpg");
+    across(12 * kMiB, 30 * 1024, make_gif(rng, 100000), "gif", "gif");
+    across(16 * kMiB, 100 * 1024, make_pdf(rng, 300000, false), "pdf", "pdf");
+    across(20 * kMiB, 100 * 1024, make_wav(rng, 300000), "rif", "wav");
+    across(24 * kMiB, 50 * 1024, make_zip(rng, 200000), "zip", "zip");
+    across(28 * kMiB, 30 * 1024, make_exe(rng, 100000, false), "exe", "exe");
+    across(32 * kMiB, 20 * 1024, make_png(rng, 100000), "png", "png");
+    across(36 * kMiB, 100 * 1024, make_bmp(rng, 500000), "bmp", "bmp");
+    across(40 * kMiB, 10 * 1024, make_html(rng, 100000), "htm", "htm");
+    across(44 * kMiB, 50 * 1024, make_wmv(rng, 200000), "wmv", "wmv");
+    across(48 * kMiB, 3 * 1024, make_mov(rng, 200000), "mov", "mov");
+    across(8 * kMiB, 2 * kMiB, make_avi(rng, 4 * kMiB + 300000), "rif", "avi");  // longer than a chunk
+    across(52 * kMiB, 2 * 1024, make_iso(rng, 3 * kMiB, "isom", "isommp41"), "mp4", "mp4");
+    across(60 * kMiB, 1024, make_mp3(rng, 200, true, false), "mp3", "mp3");
+    across(size - 8 * kMiB, 50 * 1024, make_ole(rng, 200000, "WordDocument"), "ole", "doc");
 
     // Noise: random bytes, with any header at a sector offset broken.
     const uint64_t noise_at = size - 6 * kMiB;
@@ -264,10 +243,7 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     // cannot be read, so it is not found).
     at = size - 3 * kMiB;
     place(make_jpeg(rng, 40000), "jpg", "jpg");
-    {
-        const Bytes zip = make_zip(rng, 30000);
-        place(zip, "zip", "zip", zip.size() + 1);
-    }
+    place(make_zip(rng, 30000), "zip", "zip");
     place(make_rar(rng, 20000), "rar", "rar");
     place(make_pdf(rng, 10000, false), "pdf", "pdf");
     place(make_mpeg(rng, 20000), "mpg", "mpg");
@@ -288,13 +264,24 @@ bool make_sample_card(uint64_t size, uint64_t seed, Card& card, std::string& err
     return true;
 }
 
-std::vector<uint64_t> aligned_header_hits(const Bytes& image) {
+std::vector<uint64_t> aligned_header_hits(const Bytes& image, uint64_t from, uint64_t to) {
     std::vector<uint64_t> hits;
     const auto& table = cdr::builtin_formats();
-    for (uint64_t off = 0; off < image.size(); off += kSectorSize)
+    to = std::min<uint64_t>(to, image.size());
+    for (uint64_t off = align_up(from); off < to; off += kSectorSize)
         for (const auto& row : table) {
-            if (off + row.header.size() > image.size()) continue;
-            if (cdr::pattern_compare(row.header.data(), image.data() + off, row.header.size(), row.case_sensitive) == 0) {
+            // As quick mode looks: at the header's place in the file, or
+            // past a lead-in the row knows.
+            bool hit;
+            if (row.starts) {
+                hit = row.starts(image.data() + off, image.size() - off).has_value();
+            } else {
+                const uint64_t at = off + row.header_offset;
+                hit = at + row.header.size() <= image.size() &&
+                      cdr::pattern_compare(row.header.data(), image.data() + at, row.header.size(),
+                                           row.case_sensitive) == 0;
+            }
+            if (hit) {
                 hits.push_back(off);
                 break;
             }
@@ -369,17 +356,7 @@ bool write_dense_card(const std::string& path, uint64_t size, uint64_t seed, std
         // A file ends, then at least one zero byte, then the next sector.
         const uint64_t end = align_up(at + b.size() + 1);
         if (end > size) break;
-        const bool crosses = at / kChunk != (at + b.size() - 1) / kChunk;
-        if (crosses && std::string(k.type) != "jpg") {
-            // Only photos straddle chunks here; other kinds start the next one.
-            if (!pad_to((at / kChunk + 1) * kChunk)) break;
-            continue;
-        }
-        std::string ext = k.ext;
-        uint64_t carved = b.size();
-        if (ext == "zip") carved += 1;
-        if (!crosses || at + max_length_of(k.type) <= size)
-            expected.push_back({k.type, std::to_string(at / kSectorSize) + "." + ext, at, carved});
+        expected.push_back({k.type, std::to_string(at / kSectorSize) + "." + k.ext, at, b.size()});
         if (std::fwrite(b.data(), 1, b.size(), f.get()) != b.size()) break;
         at += b.size();
         if (!pad_to(end)) break;
@@ -394,9 +371,10 @@ bool write_dense_card(const std::string& path, uint64_t size, uint64_t seed, std
 bool write_extractor_seeds(const std::string& dir, std::string& error) {
     // The fuzz target picks the -t name by index from its own list (byte 0)
     // and the bytes before the hit from byte 1.
-    static const char* const kNames[] = {"jpg", "gif", "bmp", "exe", "mpg", "wmv", "avi", "rif",
-                                         "wav", "htm", "ole", "doc", "xls", "ppt", "zip", "rar",
-                                         "sxw", "sxc", "sxi", "pdf", "vjpeg", "mov", "cpp", "png"};
+    static const char* const kNames[] = {"jpg", "gif", "bmp", "exe", "mpg", "wmv", "avi", "rif", "wav",
+                                         "htm", "ole", "doc", "xls", "ppt", "zip", "rar", "sxw", "sxc",
+                                         "sxi", "pdf", "vjpeg", "mov", "cpp", "png", "mp4", "heic", "webp",
+                                         "mp3", "ogg", "amr", "awb", "db", "vcf", "apk", "docx", "m4a"};
     auto put = [&](const std::string& name, const std::string& file, int before, const Bytes& b) {
         uint8_t index = 0;
         for (uint8_t i = 0; i < std::size(kNames); ++i)
@@ -419,9 +397,16 @@ bool write_extractor_seeds(const std::string& dir, std::string& error) {
                     put("ole", "ole-doc", 0, make_ole(r, 3600, "WordDocument")) &&
                     put("xls", "ole-xls", 0, make_ole(r, 3600, "Workbook")) && put("rif", "avi", 0, make_avi(r, 300)) &&
                     put("wav", "wav", 0, make_wav(r, 200)) && put("wmv", "wmv", 0, make_wmv(r, 600)) &&
-                    put("htm", "html", 0, make_html(r, 300)) && put("mov", "mov", 4, make_mov(r, 300)) &&
+                    put("htm", "html", 0, make_html(r, 300)) && put("mov", "mov", 0, make_mov(r, 300)) &&
                     put("rar", "rar", 0, make_rar(r, 300)) && put("exe", "exe", 0, make_exe(r, 1100, false)) &&
-                    put("exe", "dll", 0, make_exe(r, 1100, true)) && put("cpp", "cpp", 5, cpp);
+                    put("exe", "dll", 0, make_exe(r, 1100, true)) && put("cpp", "cpp", 5, cpp) &&
+                    put("mp4", "mp4", 0, make_iso(r, 600, "isom", "isommp41")) &&
+                    put("heic", "heic", 0, make_iso(r, 400, "heic", "mif1heic")) &&
+                    put("webp", "webp", 0, make_webp(r, 300)) && put("mp3", "mp3", 0, make_mp3(r, 3, true, true)) &&
+                    put("mp3", "mp3-bare", 0, make_mp3(r, 7, false, false)) &&
+                    put("ogg", "opus", 0, make_ogg(r, 3, "OpusHead")) && put("amr", "amr", 0, make_amr(r, 8)) &&
+                    put("db", "sqlite", 0, make_sqlite(r, 2)) && put("vcf", "vcard", 0, make_vcard(r, 3)) &&
+                    put("apk", "apk", 0, zip_of({{"AndroidManifest.xml", r.payload(100)}, {"classes.dex", r.payload(300)}}));
     if (!ok) error = "cannot write the seeds into " + dir;
     return ok;
 }

@@ -48,7 +48,8 @@ std::string expected_json(const std::string& source, const std::vector<ExpectedF
 // file of each kind, with the target's two leading selector bytes).
 bool write_extractor_seeds(const std::string& dir, std::string& error);
 
-// Offsets of every sector-aligned position where a built-in header matches.
-std::vector<uint64_t> aligned_header_hits(const Bytes& image);
+// Offsets of every sector-aligned position in [from, to) where a file of a
+// built-in type may start, as quick mode looks.
+std::vector<uint64_t> aligned_header_hits(const Bytes& image, uint64_t from = 0, uint64_t to = UINT64_MAX);
 
 }  // namespace quen::sample

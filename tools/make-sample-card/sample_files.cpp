@@ -114,8 +114,11 @@ Bytes make_bmp(Rng& rng, size_t size) {
     put_le32(b, 2, static_cast<uint32_t>(total));
     put_le32(b, 10, 54);
     put_le32(b, 14, 40);
-    put_le32(b, 18, 1024);  // width
-    put_le32(b, 22, static_cast<uint32_t>(std::max<size_t>(1, (total - 54) / 3072)));
+    // 24-bit rows of whole 4-byte words, as many as fit.
+    const size_t width = total >= 54 + 3072 ? 1024 : std::max<size_t>(1, (total - 54) / 3);
+    const size_t row = (3 * width + 3) / 4 * 4;
+    put_le32(b, 18, static_cast<uint32_t>(width));
+    put_le32(b, 22, static_cast<uint32_t>(std::max<size_t>(1, (total - 54) / row)));
     put_le16(b, 26, 1);
     put_le16(b, 28, 24);
     put_le32(b, 34, static_cast<uint32_t>(total - 54));
@@ -217,10 +220,7 @@ Bytes make_pdf(Rng& rng, size_t size, bool linearized) {
 
 namespace {
 
-struct ZipEntry {
-    std::string name;
-    Bytes data;
-};
+}  // namespace
 
 Bytes zip_of(const std::vector<ZipEntry>& entries) {
     Bytes b, cd;
@@ -255,8 +255,6 @@ Bytes zip_of(const std::vector<ZipEntry>& entries) {
     return b;
 }
 
-}  // namespace
-
 Bytes make_zip(Rng& rng, size_t size, const std::string& first_name) {
     std::vector<ZipEntry> entries;
     if (first_name == "mimetype") {
@@ -276,11 +274,11 @@ Bytes make_zip(Rng& rng, size_t size, const std::string& first_name) {
 }
 
 Bytes make_ole(Rng& rng, size_t size, const std::string& stream) {
-    // Header, FAT (sector 0), directory (sector 1), k stream sectors, and one
-    // spare sector: the carving rules count the header and one sector beyond
-    // what the directory and FAT cover.
-    const size_t k = std::max<size_t>(3, (at_least(size, 4096) - 2048) / 512);
-    Bytes b(512 * (k + 4), 0);
+    // Header, FAT (sector 0), directory (sector 1) and k stream sectors: the
+    // FAT covers every sector of the file, so its one sector bounds the size
+    // (at most 128 sectors, 66048 bytes).
+    const size_t k = std::min<size_t>(126, std::max<size_t>(3, (at_least(size, 4096) - 1536) / 512));
+    Bytes b(512 * (k + 3), 0);
     const uint8_t sig[] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
     std::copy(std::begin(sig), std::end(sig), b.begin());
     put_le16(b, 24, 0x3E);
@@ -317,7 +315,7 @@ Bytes make_ole(Rng& rng, size_t size, const std::string& stream) {
     entry(dir, "Root Entry", 5, 0xFFFFFFFE, 0);
     entry(dir + 128, stream, 2, 2, static_cast<uint32_t>(512 * k));
     put_le32(b, dir + 76, 1);  // root's child: the stream
-    const Bytes data = rng.payload(512 * (k + 1));
+    const Bytes data = rng.payload(512 * k);
     std::copy(data.begin(), data.end(), b.begin() + 1536);
     return b;
 }
@@ -333,7 +331,7 @@ Bytes make_avi(Rng& rng, size_t size) {
     append_le32(b, 56);
     append(b, rng.payload(56));
     append(b, "LIST");
-    append_le32(b, static_cast<uint32_t>(total - b.size() - 8));
+    append_le32(b, static_cast<uint32_t>(total - b.size() - 4));
     append(b, "movi");
     append(b, rng.payload(total - b.size()));
     return b;

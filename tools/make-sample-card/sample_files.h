@@ -39,10 +39,14 @@ Bytes make_bmp(Rng& rng, size_t size);
 Bytes make_png(Rng& rng, size_t size);
 Bytes make_mpeg(Rng& rng, size_t size);
 Bytes make_pdf(Rng& rng, size_t size, bool linearized);
-// Carved with one byte more when a zero byte follows: the built-in footer
-// matches one byte into the end record, and the comment length is read from
-// there (see the ZIP extractor).
 Bytes make_zip(Rng& rng, size_t size, const std::string& first_name = "readme.txt");
+// An archive of stored entries, in order, with its central directory and end record.
+struct ZipEntry {
+    std::string name;
+    Bytes data;
+};
+Bytes zip_of(const std::vector<ZipEntry>& entries);
+// At most 66048 bytes (what one FAT sector covers).
 Bytes make_ole(Rng& rng, size_t size, const std::string& stream = "WordDocument");
 Bytes make_avi(Rng& rng, size_t size);
 Bytes make_wav(Rng& rng, size_t size);

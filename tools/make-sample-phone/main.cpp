@@ -1,5 +1,6 @@
 // make-sample-phone: writes a sample contacts2.db and mmssms.db with deleted
-// rows left in their free space, and expected.json beside them.
+// and edited rows, expected.json (what `read` must show) and the answer keys
+// of recovery-score beside them.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -23,8 +24,18 @@ int main(int argc, char** argv) {
     app.add_option("--messages-per-thread", options.messages_per_thread, "Average sms per thread")
         ->check(CLI::Range(1, 100000));
     app.add_option("--max-body", options.max_body, "Longest sms body in bytes")->check(CLI::Range(20, 2000));
+    app.add_option("--android", options.android, "Android version of the schemas (instead of the variant's)")
+        ->check(CLI::IsMember({"4.4", "4.4-upgraded", "10", "15"}));
+    app.add_option("--journal", options.journal, "SQLite journal mode (instead of the variant's)")
+        ->check(CLI::IsMember({"delete", "truncate", "persist", "wal", "wal-checkpointed"}));
+    app.add_flag("--secure-delete", options.secure_delete, "SQLite wipes what it frees (stock since Android 8)");
+    app.add_option("--auto-vacuum", options.auto_vacuum, "SQLite auto-vacuum")
+        ->check(CLI::IsMember({"none", "full", "incremental"}));
+    bool no_edits = false;
+    app.add_flag("--no-edits", no_edits, "Only deletions, no edited rows");
     CLI11_PARSE(app, argc, argv);
     parse_variant(variant, options.variant);
+    options.edits = !no_edits;
 
     std::string error;
     auto sample = make_sample_phone(outdir, options, error);
@@ -38,7 +49,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("%s: %zu live and %zu deleted contact values, %zu live and %zu deleted sms "
-                "(%zu + %zu deleted beyond recovery)\n",
+                "(%zu + %zu deleted whose bytes do not survive)\n",
                 outdir.c_str(), sample->live_values.size(), sample->deleted_values.size(),
                 sample->live_messages.size(), sample->deleted_messages.size(), sample->lost_values.size(),
                 sample->lost_messages.size());

@@ -1,8 +1,11 @@
 #pragma once
-// A deterministic sample phone: a contacts2.db and an mmssms.db with Android's
-// real schemas, filled with contacts and sms threads, from which a known subset
-// was then deleted with secure_delete off, so that the deleted rows' bytes stay
-// in the free space of the tables' leaf pages.
+// A deterministic sample phone: a contacts2.db and an mmssms.db with the
+// schemas of an Android version (4.4, 4.4 upgraded by ALTER TABLE, 10, 15;
+// kept as data in src/records/recovery/android_schemas), filled with contacts
+// and sms threads, of which a known subset was then deleted or edited, in one
+// of SQLite's journal modes, with or without secure_delete and auto-vacuum.
+// Every row version written is remembered, so the sample knows which deleted
+// rows survive in its files (answer keys, see make-sqlite-cases).
 //
 // Used by the make-sample-phone tool, the tests and the benchmark.
 #include <cstdint>
@@ -13,10 +16,11 @@
 
 namespace quen::sample_phone {
 
+// Shorthands of the three most used combinations.
 enum class Variant {
-    Journal,  // rollback journal (TRUNCATE), current Android layout
-    Wal,      // write-ahead log left uncheckpointed, "-wal" and "-shm" beside
-    KitKat,   // Android 4.4 layout: `data` without hash_id, `sms` without sub_id and creator
+    Journal,  // Android 10, rollback journal (TRUNCATE)
+    Wal,      // Android 10, write-ahead log left uncheckpointed, "-wal" and "-shm" beside
+    KitKat,   // Android 4.4, TRUNCATE: `data` without hash_id, `sms` without sub_id and creator
 };
 
 bool parse_variant(const std::string& text, Variant& out);
@@ -30,6 +34,12 @@ struct Options {
     int threads = 10;              // sms threads
     int messages_per_thread = 12;  // average
     int max_body = 300;            // longest sms body in bytes (roughly)
+    // Each, when not empty, overrides what `variant` says.
+    std::string android;      // "4.4", "4.4-upgraded", "10", "15"
+    std::string journal;      // "delete", "truncate", "persist", "wal", "wal-checkpointed"
+    bool secure_delete = false;  // SQLite wipes freed cells (stock since Android 8)
+    std::string auto_vacuum;  // "none", "full", "incremental"
+    bool edits = true;        // numbers changed and messages marked read after the deletions
 };
 
 struct ContactValue {
@@ -55,19 +65,21 @@ struct Sample {
     // Rows a reader of the database (through SQLite) sees.
     std::vector<ContactValue> live_values;
     std::vector<Message> live_messages;
-    // Deleted rows whose bytes lie in the free space of the table's leaf pages
-    // in a shape the free-space scan rebuilds.
+    // Deleted or replaced rows whose bytes survive somewhere in the files
+    // (free space, freed pages, the log, the journal) and that differ from
+    // every live row as the readers show them (a row that only gained a label
+    // or was marked read is not listed).
     std::vector<ContactValue> deleted_values;
     std::vector<Message> deleted_messages;
-    // Deleted rows that the free-space scan cannot give back: a mimetype id
-    // stored as a constant (id 1) or above 127, an empty data1, a NULL date,
-    // an empty body, or (WAL variant) a deletion that only the log holds.
+    // Deleted rows whose bytes do not survive whole (overwritten, wiped by
+    // secure_delete, folded away), or that have nothing to show.
     std::vector<ContactValue> lost_values;
     std::vector<Message> lost_messages;
 };
 
 // Writes OUTDIR/contacts2.db and OUTDIR/mmssms.db (with "-journal", or "-wal"
-// and "-shm", as the variant has them); OUTDIR is created when missing and
+// and "-shm", as the journal mode leaves them) and their answer keys
+// (contacts2.key.json, mmssms.key.json); OUTDIR is created when missing and
 // existing database files in it are replaced. Empty with `error` set on failure.
 std::optional<Sample> make_sample_phone(const std::string& outdir, const Options& options,
                                         std::string& error);

@@ -204,4 +204,14 @@ EnumResult cdr_enum_disks(const EnumPaths& paths) {
     return result;
 }
 
+bool no_removable_disk_readable(const CdrNode* root, const std::vector<EnumProblem>& problems) {
+    bool skipped = false;
+    for (const EnumProblem& p : problems) skipped = skipped || p.removable;
+    if (!skipped) return false;
+    if (root)
+        for (const auto& disk : root->children)
+            if (disk->kind == CdrKind::Disk && disk->removable) return false;
+    return true;
+}
+
 }  // namespace quen::cdr

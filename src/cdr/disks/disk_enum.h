@@ -41,4 +41,9 @@ struct EnumResult {
 // in problems; enumeration goes on with the next one.
 EnumResult cdr_enum_disks(const EnumPaths& paths = {});
 
+// True when removable disks were there but every one was skipped (no
+// permission, no size): a scan of the removable disks would read nothing,
+// which is a failure, not an empty card.
+bool no_removable_disk_readable(const CdrNode* root, const std::vector<EnumProblem>& problems);
+
 }  // namespace quen::cdr

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cdr/disks/cdr_node.h"
+#include "cdr/engine/carve_reader.h"
 #include "cdr/engine/extractor.h"
 #include "cdr/engine/search_spec.h"
 #include "platform/sizes.h"
@@ -50,13 +51,18 @@ enum class CarveStatus {
     Version,      // -V: message holds the version text
     UsageError,   // bad option, missing argument, unknown type name, bad number
     InputError,   // no input name, or the node has no readable handle
+    DeviceLost,   // the source stopped answering (unplugged) before the extent's end
 };
+
 
 struct CarveResult {
     CarveStatus status = CarveStatus::Done;
     std::string message;      // usage/version text or what went wrong
     uint64_t bytes_read = 0;  // every byte read from the source, chunks and windows alike
     uint64_t files_found = 0;
+    // Sectors that could not be read, even on a second try: the run went on
+    // past them with zeros in their place.
+    std::vector<ByteRange> unreadable;  // device offsets
 };
 
 }  // namespace quen::cdr

@@ -51,11 +51,13 @@ CarveResult process_input(CarveState& st, const CarveRunConfig& cfg, const std::
     if (!st.quiet) st.say(EngineText::Progress, "Processing: " + input + "\n|");
 
     const int fd = st.node->read_fd();
-    if (fd < 0) return input_error(st, program, input, std::strerror(EBADF));
+    if (fd < 0 && !cfg.source) return input_error(st, program, input, std::strerror(EBADF));
 
     uint64_t max_window = 0;
-    for (const SearchSpec& s : st.specs) max_window = std::max(max_window, s.max_length);
-    FdSource source(fd);
+    for (const SearchSpec& s : st.specs)
+        if (!s.fetches) max_window = std::max(max_window, s.max_length);
+    FdSource fd_source(fd);
+    ByteSource& source = cfg.source ? *cfg.source : fd_source;
     std::unique_ptr<CarveReader> reader;
     if (cfg.reader == ReaderKind::ReadAhead)
         reader = ReadAheadReader::create(source, st.chunk_bytes(), max_window);
@@ -75,12 +77,23 @@ CarveResult process_input(CarveState& st, const CarveRunConfig& cfg, const std::
             break;
         }
         position += chunk.size();
+        if (reader->lost()) break;  // what was read before it went is searched
         if (!st.quiet && st.progress && st.progress(end, position, nullptr) == kProgressStop) {
             result.status = CarveStatus::Stopped;
             break;
         }
     }
     if (!st.quiet) st.say(EngineText::Progress, "|\n");
+    if (reader->lost() && result.status == CarveStatus::Done) {
+        // Only part of the extent was searched: that is a failure, not a
+        // shorter disk.
+        result.status = CarveStatus::DeviceLost;
+        result.message = program + ": " + input + ": the device stopped answering at byte " +
+                         std::to_string(position) + " of " + std::to_string(end) + " (" +
+                         std::strerror(reader->lost_error()) + ")\n";
+        if (!st.quiet) st.say(EngineText::Error, result.message);
+    }
+    result.unreadable = reader->unreadable();
     result.bytes_read = reader->bytes_read();
     result.files_found = st.files_found;
     return result;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "cdr/disks/cdr_node.h"
+#include "cdr/engine/carve_reader.h"
 #include "cdr/engine/carve_state.h"
 #include "cdr/engine/extractor.h"
 #include "cdr/engine/search_spec.h"
@@ -55,6 +56,9 @@ struct CarveRunConfig {
     // Operands end the options (POSIXLY_CORRECT set) instead of being passed
     // over while scanning goes on.
     bool posixly_correct = false;
+    // Read from this source instead of the node's read handle: a disk whose
+    // sectors fail where a test wants them to.
+    ByteSource* source = nullptr;
 };
 
 // One run over the scanned node with an engine argument vector such as

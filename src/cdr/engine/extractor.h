@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace quen::cdr {
@@ -31,6 +32,19 @@ public:
     virtual void record(SearchSpec& spec, uint64_t device_offset, uint64_t size) = 0;
 };
 
+// Bytes beyond those an extractor was given, read from the device: for
+// formats whose end is found by following sizes from header to header (boxes
+// of a movie, chunks of a RIFF file), where reading everything in between
+// would cost the whole file.
+class ByteFetcher {
+public:
+    virtual ~ByteFetcher() = default;
+    // Exactly `len` bytes (at most kMaxFetch) at a device offset, or an empty
+    // span when not all of them can be read. Valid until the next call.
+    virtual std::span<const uint8_t> fetch(uint64_t device_offset, size_t len) = 0;
+    static constexpr size_t kMaxFetch = 64 * 1024;
+};
+
 struct ExtractInput {
     const uint8_t* hit = nullptr;  // bytes at the hit
     uint64_t hit_offset = 0;       // the hit's offset within its buffer
@@ -41,10 +55,21 @@ struct ExtractInput {
     // atom size 4 bytes before its "moov"/"pnot" hit, and C++ text extends its
     // run backwards; neither reads before hit - before.
     uint64_t before = 0;
+    // Bytes before the hit that belong to the file as quick mode found it:
+    // the header's offset in the file, or the lead-in before it (never more
+    // than `before`). The file starts at hit - lead.
+    uint64_t lead = 0;
     uint64_t buffer_offset = 0;    // the buffer's device offset
     SearchSpec* spec = nullptr;
     FileRecorder* recorder = nullptr;
     const EngineTextFn* on_text = nullptr;  // where a warning goes; null or empty: nowhere
+    ByteFetcher* fetch = nullptr;  // null: nothing beyond the bytes given
+    // No more bytes will come: these are the window, or no window would
+    // bring more. The extractor decides with what it has.
+    bool final_try = false;
+    // Device offset where the scanned range ends: a box that runs "to the
+    // end" ends there. UINT64_MAX: not known.
+    uint64_t range_end = UINT64_MAX;
 
     // Device offset of the byte `rel` bytes after the hit.
     uint64_t device_offset(uint64_t rel) const { return buffer_offset + hit_offset + rel; }

@@ -9,6 +9,10 @@ SearchSpec spec_from_row(const FormatRow& row) {
     s.extract = row.extractor;
     s.max_length = row.max_length;
     s.case_sensitive = row.case_sensitive;
+    s.header_offset = row.header_offset;
+    s.starts = row.starts;
+    s.start_bytes = row.start_bytes;
+    s.fetches = row.fetches;
     s.header = Pattern(row.header, row.case_sensitive);
     s.footer = Pattern(row.footer, row.case_sensitive);
     for (const auto& m : row.markers) {

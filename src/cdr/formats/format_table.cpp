@@ -13,6 +13,8 @@ constexpr DefineFn kFormats[] = {
     fmt::riff_format,  fmt::html_format, fmt::ole_format,  fmt::zip_format, fmt::rar_format,
     fmt::exe_format,   fmt::png_format,  fmt::mpeg_format, fmt::pdf_format, fmt::cpp_source_format,
     fmt::header_only_formats,
+    fmt::iso_media_format, fmt::iso_picture_format, fmt::webp_format, fmt::mp3_format, fmt::ogg_format,
+    fmt::amr_format, fmt::amr_wb_format, fmt::sqlite_format, fmt::vcard_format,
 };
 
 const std::vector<FormatDefinition>& definitions() {

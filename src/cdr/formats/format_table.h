@@ -5,6 +5,8 @@
 // table order and builds from them the built-in table (set-up order is also
 // search order within a chunk) and the names accepted by -t. A new format is
 // one file, its function's declaration below and one line in that list.
+// Formats added to the ones the engine started with come after them, so the
+// first rows keep their order; all are in "all", the storage scan's table.
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -56,6 +58,16 @@ FormatDefinition mpeg_format();
 FormatDefinition pdf_format();
 FormatDefinition cpp_source_format();
 FormatDefinition header_only_formats();
+// After the built-in table: what phones write.
+FormatDefinition iso_media_format();
+FormatDefinition iso_picture_format();
+FormatDefinition webp_format();
+FormatDefinition mp3_format();
+FormatDefinition ogg_format();
+FormatDefinition amr_format();
+FormatDefinition amr_wb_format();
+FormatDefinition sqlite_format();
+FormatDefinition vcard_format();
 
 }  // namespace fmt
 }  // namespace quen::cdr

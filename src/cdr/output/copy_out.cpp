@@ -39,7 +39,11 @@ uint8_t* CopyBuffer::data() {
 CopyResult cdr_copy_out(const FoundFile& file, int copy_fd, const std::string& dest_path, CopyBuffer& buffer,
                         const ProgressFn& stop_check) {
     CopyResult res;
-    int out = ::open(dest_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // The bytes go to "<name>.part" and take the found file's name only once
+    // every one of them is written: a copy that was stopped or failed never
+    // leaves a half file that looks recovered.
+    const std::string part = dest_path + ".part";
+    int out = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (out < 0) {
         res.status = CopyStatus::CreateFailed;
         res.error = errno;
@@ -59,6 +63,13 @@ CopyResult cdr_copy_out(const FoundFile& file, int copy_fd, const std::string& d
                 res.status == CopyStatus::Stopped)
                 res.status = CopyStatus::WriteFailed;
         }
+        if (res.status == CopyStatus::Done && ::rename(part.c_str(), dest_path.c_str()) != 0) {
+            res.status = CopyStatus::WriteFailed;
+            res.error = errno;
+        }
+        // What the disk gave of a file it could not give whole stays as
+        // "<name>.part"; a stopped or failed write leaves nothing.
+        if (res.status == CopyStatus::Stopped || res.status == CopyStatus::WriteFailed) ::unlink(part.c_str());
         return res;
     };
 
@@ -99,7 +110,7 @@ std::string copy_failure_text(const CopyResult& r, uint64_t size) {
     case CopyStatus::CreateFailed: return "cannot create the file" + why;
     case CopyStatus::ReadShort:
         return "the disk gave " + std::to_string(r.written) + " of " + std::to_string(size) +
-               " bytes" + why;
+               " bytes" + why + " (kept as .part)";
     case CopyStatus::WriteFailed:
         return "write failed after " + std::to_string(r.written) + " of " + std::to_string(size) +
                " bytes" + why;

@@ -28,9 +28,9 @@ private:
 enum class CopyStatus {
     Done,         // every byte written and the file closed cleanly
     CreateFailed, // the destination could not be created; nothing copied
-    ReadShort,    // the disk gave fewer bytes than the file's size; the partial file stays
-    WriteFailed,  // a write, or closing the file, failed; the file is incomplete
-    Stopped,      // the stop check answered kProgressStop; the partial file stays
+    ReadShort,    // the disk gave fewer bytes than the file's size; they stay as "<path>.part"
+    WriteFailed,  // a write, or closing the file, failed; nothing is left
+    Stopped,      // the stop check answered kProgressStop; nothing is left
 };
 
 struct CopyResult {
@@ -41,7 +41,9 @@ struct CopyResult {
 };
 
 // Copies `file` from the raw handle `copy_fd` (the disk's copy handle) to
-// `dest_path`, replacing an existing file, through the caller's buffer. A file
+// `dest_path`, replacing an existing file, through the caller's buffer. The
+// bytes are written to "<dest_path>.part", which takes the final name only
+// when the copy is whole (see CopyStatus for what stays otherwise). A file
 // that does not start on a 512-byte sector takes its first bytes from the
 // sector read at the offset rounded down; then 1 MiB units follow, the last
 // cut to the file's size. `stop_check` is called before each write with

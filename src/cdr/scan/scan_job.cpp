@@ -11,10 +11,10 @@ ScanJob::ScanJob(EnumerateFn enumerate, CarveFn carve, MessageSink& window)
       enumerate_(enumerate ? std::move(enumerate) : EnumerateFn([] { return cdr_enum_disks(); })),
       carve_(carve ? std::move(carve) : CarveFn(carve_whole_disk)) {}
 
-uint64_t ScanJob::carve_whole_disk(CdrNode& disk, const ProgressFn& progress) {
+CarveResult ScanJob::carve_whole_disk(CdrNode& disk, const ProgressFn& progress) {
     // The whole built-in table in quick mode, from the disk's byte 0 over its
     // whole medium; the engine's own text is not shown anywhere.
-    return carve_disk(disk, {}, progress).bytes_read;
+    return carve_disk(disk, {}, progress);
 }
 
 ScanJob::~ScanJob() {
@@ -61,6 +61,8 @@ void ScanJob::on_disks_listed() {
         }
     }
     bytes_read_.assign(disks_.size(), 0);
+    unreadable_.assign(disks_.size(), {});
+    disk_errors_.assign(disks_.size(), {});
     {
         // Running from here on, so that a stop requested before the thread
         // gets going is not lost.
@@ -79,9 +81,13 @@ void ScanJob::scan_thread() {
                 current_ = i;
                 highest_percent_ = 0;
             }
-            bytes_read_[i] = carve_(*disks_[i], [this](uint64_t total, uint64_t current, const FoundFile* f) {
+            CarveResult r = carve_(*disks_[i], [this](uint64_t total, uint64_t current, const FoundFile* f) {
                 return scan_callback(total, current, f);
             });
+            bytes_read_[i] = r.bytes_read;
+            unreadable_[i] = std::move(r.unreadable);
+            if (r.status == CarveStatus::DeviceLost || r.status == CarveStatus::InputError)
+                disk_errors_[i] = r.message.substr(0, r.message.find('\n'));
             ScanEvent e;
             e.kind = kScanDiskDone;
             e.node = nodes_[i];
@@ -214,6 +220,8 @@ void ScanJob::reload() {
     disks_.clear();
     nodes_.clear();
     bytes_read_.clear();
+    unreadable_.clear();
+    disk_errors_.clear();
     current_ = 0;
     highest_percent_ = 0;
     result_root_.reset();  // points into the storage tree: goes first

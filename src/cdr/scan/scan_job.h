@@ -25,6 +25,7 @@
 
 #include "cdr/disks/cdr_node.h"
 #include "cdr/disks/disk_enum.h"
+#include "cdr/engine/carve_state.h"
 #include "cdr/scan/scan_tree.h"
 #include "platform/message_sink.h"
 
@@ -56,13 +57,14 @@ class ScanJob {
 public:
     // Builds the storage tree (default: cdr_enum_disks plus nothing else).
     using EnumerateFn = std::function<EnumResult()>;
-    // Carves one disk whole with the given callback; returns the bytes read
-    // (default: carve_whole_disk).
-    using CarveFn = std::function<uint64_t(CdrNode& disk, const ProgressFn& progress)>;
+    // Carves one disk whole with the given callback (default:
+    // carve_whole_disk). The result's bytes read, unreadable ranges and a
+    // lost device are kept per disk.
+    using CarveFn = std::function<CarveResult(CdrNode& disk, const ProgressFn& progress)>;
 
     // The engine's quick scan of the whole disk with the built-in table; what
     // the engine says is dropped.
-    static uint64_t carve_whole_disk(CdrNode& disk, const ProgressFn& progress);
+    static CarveResult carve_whole_disk(CdrNode& disk, const ProgressFn& progress);
 
     ScanJob(EnumerateFn enumerate, CarveFn carve, MessageSink& window);
     // Stops a running scan and waits for the job's threads.
@@ -95,6 +97,11 @@ public:
     const std::vector<CdrNode*>& disks() const { return disks_; }
     const std::vector<ScanTreeNode*>& disk_nodes() const { return nodes_; }
     const std::vector<uint64_t>& bytes_read() const { return bytes_read_; }
+    // Per disk, valid after its kScanDiskDone: the ranges that could not be
+    // read (the scan went on past them), and why the disk's scan ended early
+    // (empty when it did not: a card that was unplugged).
+    const std::vector<std::vector<ByteRange>>& unreadable() const { return unreadable_; }
+    const std::vector<std::string>& disk_errors() const { return disk_errors_; }
     const std::vector<EnumProblem>& problems() const { return problems_; }
     // Why the scan thread ended early (empty when it did not); valid after kScanAllDone.
     const std::string& failure() const { return failure_; }
@@ -128,6 +135,8 @@ private:
     std::vector<CdrNode*> disks_;
     std::vector<ScanTreeNode*> nodes_;
     std::vector<uint64_t> bytes_read_;
+    std::vector<std::vector<ByteRange>> unreadable_;
+    std::vector<std::string> disk_errors_;
     size_t current_ = 0;
     int highest_percent_ = 0;
     std::mutex tree_mutex_;

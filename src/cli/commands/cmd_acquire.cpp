@@ -1,5 +1,6 @@
 // quenfora-cli acquire: prepares the work folder and pulls the phone's
 // databases, then shows what landed. The copies stay for the user.
+#include <array>
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
@@ -7,6 +8,7 @@
 
 #include "cli/commands/commands.h"
 #include "cli/output/phone_report.h"
+#include "cli/output/progress_line.h"
 #include "cli/phone_interrupt.h"
 #include "phone/acquisition.h"
 
@@ -16,9 +18,9 @@ Command add_acquire_command(CLI::App& app, const Globals& globals) {
     Command command;
     command.sub = app.add_subcommand(
         "acquire",
-        "Prepare a private work folder and run the acquisition (device listing; with a Ready phone the pulls and "
-        "the two backup copies). Prints the state, then each work file with its size or \"absent\"; the copies "
-        "are kept");
+        "Prepare a private work folder and copy the phone's databases with their -shm, -wal and -journal files "
+        "(with root), or read its live records (without), leaving the phone as it was. Prints the state, then "
+        "each work file with its size or \"absent\"; the copies are kept");
     command.run = [&globals]() {
         const phone::WorkFolder work = phone::prepare_work_folder();
         if (!work.ok()) {
@@ -27,14 +29,25 @@ Command add_acquire_command(CLI::App& app, const Globals& globals) {
         }
         std::atomic<bool> stop{false};
         const PhoneInterrupt interrupt(stop, work, false);
+        ProgressLine progress(globals.quiet);
+        TransferProgressLine transfer(progress);
         phone::TransferControl control;
         control.stop = &stop;
-        const phone::AcquisitionReport report = run_acquisition(phone::AdbHelper{globals.adb}, work, control);
+        control.on_progress = [&transfer](const phone::TransferProgress& p) { transfer.show(p); };
+        const phone::AcquisitionReport report = run_acquisition(adb_helper(globals), work, control);
+        progress.finish();
 
         std::printf("%s\n", phone::device_state_name(report.state()));
         print_state_help(report.state());
+        if (report.state() == phone::DeviceState::Ready) {
+            std::fprintf(stderr, "quenfora-cli: %s\n", device_line(report).c_str());
+            print_log_and_notes(report);
+        }
         bool kept = false;
-        for (const std::string& path : work.database_paths()) {
+        // Only a Ready phone has work files to show.
+        const bool ready = report.state() == phone::DeviceState::Ready;
+        for (const std::string& path : ready ? work.work_files() : std::array<std::string, 10>{}) {
+            if (path.empty()) continue;
             std::error_code ec;
             const auto size = std::filesystem::file_size(path, ec);
             if (ec) std::printf("%s\tabsent\n", path.c_str());

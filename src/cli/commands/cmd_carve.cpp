@@ -27,7 +27,7 @@ struct CarveOptions {
     std::string out;  // --out DIR: write every found file out
 };
 
-void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t bytes_read,
+void print_json(const std::string& source, const cdr::CdrNode& scanned, const cdr::CarveResult& r,
                 const RecoverySummary* rec) {
     rapidjson::StringBuffer sb;
     rapidjson::Writer<rapidjson::StringBuffer> w(sb);
@@ -35,7 +35,8 @@ void print_json(const std::string& source, const cdr::CdrNode& scanned, uint64_t
     w.Key("source");
     write_text(w, source);
     w.Key("bytes_read");
-    w.Uint64(bytes_read);
+    w.Uint64(r.bytes_read);
+    write_unreadable_json(w, r.unreadable);
     w.Key("files");
     w.StartArray();
     for_each_found_file(scanned, [&](const cdr::CdrNode& type, const cdr::FoundFile& f) {
@@ -51,8 +52,12 @@ void print_text(const cdr::CdrNode& scanned, const cdr::CarveResult& r) {
     for_each_found_file(scanned, [](const cdr::CdrNode& type, const cdr::FoundFile& f) {
         print_found_file_line("", type, f);
     });
-    std::printf("%llu files found, %llu bytes read\n", static_cast<unsigned long long>(r.files_found),
+    uint64_t unreadable = 0;
+    for (const cdr::ByteRange& u : r.unreadable) unreadable += u.length;
+    std::printf("%llu files found, %llu bytes read", static_cast<unsigned long long>(r.files_found),
                 static_cast<unsigned long long>(r.bytes_read));
+    if (unreadable) std::printf(", %llu bytes unreadable", static_cast<unsigned long long>(unreadable));
+    std::printf("\n");
 }
 
 // The first line of an engine message, for a one-line error.
@@ -99,10 +104,15 @@ int run_carve(const CarveOptions& o, const Globals& g) {
         case cdr::CarveStatus::InputError:
             std::fprintf(stderr, "quenfora-cli: carve: %s\n", first_line(r.message).c_str());
             return kExitFailed;
+        case cdr::CarveStatus::DeviceLost:
         case cdr::CarveStatus::Done:
         case cdr::CarveStatus::Stopped:
             break;
     }
+    print_unreadable("carve", r.unreadable);
+    const bool lost = r.status == cdr::CarveStatus::DeviceLost;
+    // What was found before the device went is listed; it cannot be written.
+    if (lost) std::fprintf(stderr, "quenfora-cli: carve: %s\n", first_line(r.message).c_str());
     // --out DIR: the found files are written out from the tree before the
     // listing; a carve stopped by Ctrl-C writes nothing more.
     RecoverySummary rec;
@@ -112,11 +122,11 @@ int run_carve(const CarveOptions& o, const Globals& g) {
         rec = run_recovery(o.out, {tree.get()}, g.quiet);
     }
     if (o.json)
-        print_json(o.source, *disk, r.bytes_read, recover ? &rec : nullptr);
+        print_json(o.source, *disk, r, recover ? &rec : nullptr);
     else
         print_text(*disk, r);
     if (recover && !o.json) print_recovery_text(rec);
-    if (std::fflush(stdout) != 0) return kExitFailed;
+    if (std::fflush(stdout) != 0 || lost) return kExitFailed;
     if (recover && recovery_exit_code(rec) != kExitDone) return recovery_exit_code(rec);
     return r.status == cdr::CarveStatus::Stopped ? kExitStopped : kExitDone;
 }
@@ -132,7 +142,8 @@ Command add_carve_command(CLI::App& app, const Globals& g) {
     c.sub->add_option("SOURCE", o->source, "A disk device (e.g. /dev/sdb) or a disk image file")->required();
     c.sub->add_option("--types", o->types,
                       "Comma-separated file types instead of the built-in table (jpg, png, gif, bmp, "
-                      "zip, pdf, doc, xls, ppt, htm, avi, wav, mov, mpg, ...)");
+                      "heic, webp, mp4, m4a, 3gp, mov, mp3, ogg, amr, wav, avi, mpg, wmv, pdf, doc, "
+                      "htm, vcf, sqlite, zip, apk, docx, odt, jar, exe, ...)");
     c.sub->add_flag("--json", o->json, "Print one JSON document");
     c.sub->add_option("--out", o->out,
                       "Write every found file to DIR/Retrivane<time>/disk<time>/<type>/<name>");

@@ -16,7 +16,7 @@ Command add_devices_command(CLI::App& app, const Globals& globals) {
         "or the state adb lists it in (NoPermission, Offline, Recovery, ...), with the fix on stderr");
     command.run = [&globals]() {
         const HelperInterrupt interrupt;
-        const phone::DeviceState state = phone::adb_devices_state(phone::AdbHelper{globals.adb});
+        const phone::DeviceState state = phone::adb_devices_state(adb_helper(globals));
         std::printf("%s\n", phone::device_state_name(state));
         print_state_help(state);
         // The listing is the work: it failed only when adb could not be run.

@@ -87,6 +87,11 @@ Command add_disks_command(CLI::App& app, const Globals&) {
             print_json(r);
         else
             print_text(r);
+        // Removable disks that were all skipped: the card cannot be read.
+        if (cdr::no_removable_disk_readable(r.root.get(), r.problems)) {
+            std::fprintf(stderr, "quenfora-cli: disks: no removable disk could be read\n");
+            return static_cast<int>(kExitFailed);
+        }
         return static_cast<int>(kExitDone);
     };
     return c;

@@ -37,7 +37,7 @@ void write_json(phone::DeviceState state, const phone::PhoneScan& scan, const Ph
     writer.Key("state");
     writer.String(device_state_name(state));
     write_records_members(writer, scan.contact_list, scan.thread_list);
-    write_files_member(writer, scan.acquisition);
+    write_acquisition_members(writer, scan.acquisition);
     writer.Key("read_failures");
     writer.StartArray();
     for (const auto& failure : scan.read_failures) write_text(writer, failure);
@@ -68,7 +68,7 @@ int run_phone(const PhoneOptions& options, const Globals& globals) {
     sink->bind_receiver(std::this_thread::get_id());
     auto scan = std::make_shared<phone::PhoneScan>();
     scan->sink = sink;
-    scan->helper = phone::AdbHelper{globals.adb};
+    scan->helper = adb_helper(globals);
     scan->work = phone::prepare_work_folder();
     if (!scan->work.ok()) {
         std::fprintf(stderr, "quenfora-cli: %s\n", scan->work.error.c_str());
@@ -78,7 +78,8 @@ int run_phone(const PhoneOptions& options, const Globals& globals) {
     const PhoneInterrupt interrupt(scan->stop, scan->work, true);
 
     ProgressLine progress(globals.quiet);
-    progress.step("listing devices and pulling the databases");
+    TransferProgressLine transfer(progress);
+    progress.step("listing devices and copying the databases");
     phone::PhoneScanDriver driver(scan);
     driver.start();
     // Every adb call is bounded (by time or by progress), a stop ends it, and
@@ -87,7 +88,9 @@ int run_phone(const PhoneOptions& options, const Globals& globals) {
         sink->pump_one(
             [&](const Message& message) {
                 driver.handle(message);
-                if (message.id == WM_DEVICE_STATE)
+                if (message.id == WM_TRANSFER_PROGRESS)
+                    transfer.show(scan->transfer_progress());
+                else if (message.id == WM_DEVICE_STATE)
                     progress.step(std::string("phone: ") + phone::device_state_name(static_cast<phone::DeviceState>(message.wparam)));
                 else if (message.id == WM_LOAD_PROGRESS)
                     progress.step(load_step_text(message.wparam, message.lparam));
@@ -105,14 +108,12 @@ int run_phone(const PhoneOptions& options, const Globals& globals) {
     print_state_help(state);
     bool failed = !ready;
     if (ready) {
+        print_log_and_notes(scan->acquisition);
         failed = print_acquisition_problems(scan->acquisition) || failed;
         for (const auto& failure : scan->read_failures) {
             std::fprintf(stderr, "quenfora-cli: reading %s\n", failure.c_str());
             failed = true;
         }
-        if (scan->contact_map.empty() && scan->thread_map.empty() && scan->acquisition.refused())
-            std::fprintf(stderr, "quenfora-cli: no contact or message could be read: the phone needs root (su) for "
-                                 "its databases\n");
     }
 
     exports::PhoneReports pages;
@@ -123,7 +124,10 @@ int run_phone(const PhoneOptions& options, const Globals& globals) {
         write_json(state, *scan, options, write_pages ? &pages : nullptr);
     } else {
         std::printf("%s\n", phone::device_state_name(state));
-        if (ready) print_records_text(stdout, scan->contact_list, scan->thread_list);
+        if (ready) {
+            std::printf("%s\n", device_line(scan->acquisition).c_str());
+            print_records_text(stdout, scan->contact_list, scan->thread_list);
+        }
         print_written_files(stdout, pages);
     }
     if (std::fflush(stdout) != 0) return kExitFailed;

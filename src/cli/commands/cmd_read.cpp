@@ -25,20 +25,7 @@ struct ReadOptions {
     bool json = false;
 };
 
-// The free-space scan goes by the file name (as the phone's pulled copies are
-// named); say so when a given file would be skipped or half-read for it.
-void warn_about_name(const std::string& path, const char* expected, const char* what) {
-    if (path.empty() || path.find(expected) != std::string::npos) return;
-    std::fprintf(stderr, "quenfora-cli: %s: deleted %s are only looked for in a file whose path contains \"%s\"\n",
-                 path.c_str(), what, expected);
-}
-
 int run_read(const ReadOptions& o, const Globals& g) {
-    warn_about_name(o.contacts, "contacts2.db", "contacts");
-    warn_about_name(o.contacts_backup, "contacts2.db", "contacts");
-    warn_about_name(o.messages, "mmssms.db", "messages");
-    warn_about_name(o.messages_backup, "mmssms.db", "messages");
-
     records::ContactMap contacts;
     records::ThreadMap threads;
     QueueSink sink;
@@ -95,11 +82,11 @@ Command add_read_command(CLI::App& app, const Globals& g) {
                                "Run the contacts reader and the messages reader on local database files, live "
                                "rows and deleted ones (a file not given counts as missing)");
     auto o = std::make_shared<ReadOptions>();
-    c.sub->add_option("--contacts", o->contacts, "Work copy of contacts2.db (its -wal and -shm beside it)")
+    c.sub->add_option("--contacts", o->contacts, "Work copy of contacts2.db (its -wal and -journal beside it)")
         ->check(CLI::ExistingFile);
     c.sub->add_option("--contacts-backup", o->contacts_backup, "Backup copy of contacts2.db")
         ->check(CLI::ExistingFile);
-    c.sub->add_option("--messages", o->messages, "Work copy of mmssms.db (its -wal and -shm beside it)")
+    c.sub->add_option("--messages", o->messages, "Work copy of mmssms.db (its -wal and -journal beside it)")
         ->check(CLI::ExistingFile);
     c.sub->add_option("--messages-backup", o->messages_backup, "Backup copy of mmssms.db")
         ->check(CLI::ExistingFile);

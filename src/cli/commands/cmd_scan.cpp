@@ -44,6 +44,11 @@ void print_json(const cdr::ScanJob& job, const RecoverySummary* rec) {
         write_text(w, d.name);
         w.Key("bytes_read");
         w.Uint64(job.bytes_read()[i]);
+        write_unreadable_json(w, job.unreadable()[i]);
+        if (!job.disk_errors()[i].empty()) {
+            w.Key("error");
+            write_text(w, job.disk_errors()[i]);
+        }
         w.Key("files");
         w.StartArray();
         for_each_found_file(d, [&](const cdr::CdrNode& type, const cdr::FoundFile& f) {
@@ -52,6 +57,13 @@ void print_json(const cdr::ScanJob& job, const RecoverySummary* rec) {
         w.EndArray();
         w.EndObject();
     }
+    w.EndArray();
+    // Devices that were skipped (permission, no size): nobody should take a
+    // card that was never read for an empty one.
+    w.Key("problems");
+    w.StartArray();
+    for (const auto& p : job.problems())
+        if (p.removable) write_text(w, p.text);
     w.EndArray();
     if (rec) write_recovery_json(w, *rec);
     w.EndObject();
@@ -63,9 +75,13 @@ void print_text(const cdr::ScanJob& job) {
         const cdr::CdrNode& d = *job.disks()[i];
         uint64_t n = 0;
         for_each_found_file(d, [&](const cdr::CdrNode&, const cdr::FoundFile&) { ++n; });
-        std::printf("%s\t%s\t%llu files found, %llu bytes read\n", d.path.c_str(), d.name.c_str(),
-                    static_cast<unsigned long long>(n),
-                    static_cast<unsigned long long>(job.bytes_read()[i]));
+        uint64_t unreadable = 0;
+        for (const cdr::ByteRange& u : job.unreadable()[i]) unreadable += u.length;
+        std::printf("%s\t%s\t%llu files found, %llu bytes read", d.path.c_str(), d.name.c_str(),
+                    static_cast<unsigned long long>(n), static_cast<unsigned long long>(job.bytes_read()[i]));
+        if (unreadable) std::printf(", %llu bytes unreadable", static_cast<unsigned long long>(unreadable));
+        if (!job.disk_errors()[i].empty()) std::printf(", stopped: the device stopped answering");
+        std::printf("\n");
         for_each_found_file(d, [](const cdr::CdrNode& type, const cdr::FoundFile& f) {
             print_found_file_line("  ", type, f);
         });
@@ -91,7 +107,7 @@ int run_scan(const ScanOptions& o, const Globals& g) {
     auto carve = [](cdr::CdrNode& disk, const cdr::ProgressFn& progress) {
         cdr::CarveDiskOptions options;
         options.on_text = print_engine_warnings;
-        return cdr::carve_disk(disk, options, progress).bytes_read;
+        return cdr::carve_disk(disk, options, progress);
     };
     cdr::ScanJob job(enumerate, carve, sink);
     InterruptFlag interrupt;
@@ -148,6 +164,21 @@ int run_scan(const ScanOptions& o, const Globals& g) {
     if (progress) progress->finish();
     if (!job.failure().empty()) std::fprintf(stderr, "%s\n", job.failure().c_str());
     const bool interrupted = InterruptFlag::raised();
+    bool disk_failed = false;
+    for (size_t i = 0; i < job.disks().size(); ++i) {
+        print_unreadable("scan: " + job.disks()[i]->path, job.unreadable()[i]);
+        if (!job.disk_errors()[i].empty()) {
+            std::fprintf(stderr, "quenfora-cli: scan: %s\n", job.disk_errors()[i].c_str());
+            disk_failed = true;
+        }
+    }
+    // Removable disks were there but none could be read: nothing was scanned.
+    bool none_readable;
+    {
+        auto lock = job.tree_lock();
+        none_readable = job.disks().empty() && cdr::no_removable_disk_readable(nullptr, job.problems());
+    }
+    if (none_readable) std::fprintf(stderr, "quenfora-cli: scan: no removable disk could be read\n");
 
     RecoverySummary rec;
     bool recovered = false;
@@ -165,7 +196,8 @@ int run_scan(const ScanOptions& o, const Globals& g) {
     if (std::fflush(stdout) != 0) return kExitFailed;
     if (interrupted) return kExitStopped;
     if (recovered && recovery_exit_code(rec) != kExitDone) return recovery_exit_code(rec);
-    return image_failed ? static_cast<int>(kExitFailed) : static_cast<int>(kExitDone);
+    const bool failed = image_failed || disk_failed || none_readable || !job.failure().empty();
+    return failed ? static_cast<int>(kExitFailed) : static_cast<int>(kExitDone);
 }
 
 }  // namespace

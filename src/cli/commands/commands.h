@@ -22,6 +22,7 @@ struct Command {
 Command add_devices_command(CLI::App& app, const Globals& globals);
 Command add_acquire_command(CLI::App& app, const Globals& globals);
 Command add_read_command(CLI::App& app, const Globals& globals);
+Command add_sqlite_recover_command(CLI::App& app, const Globals& globals);
 Command add_phone_command(CLI::App& app, const Globals& globals);
 Command add_disks_command(CLI::App& app, const Globals& globals);
 Command add_carve_command(CLI::App& app, const Globals& globals);

@@ -4,9 +4,11 @@
 // of the engine's own text the two commands show.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "cli/output/json_text.h"
 #include "cdr/disks/cdr_node.h"
+#include "cdr/engine/carve_reader.h"
 #include "cdr/engine/extractor.h"
 
 namespace quen::cli {
@@ -40,6 +42,40 @@ void write_found_file_json(Writer& w, const cdr::CdrNode& type, const cdr::Found
 // line, and its errors come back in the result, which the command reports.
 inline void print_engine_warnings(cdr::EngineText kind, const std::string& text) {
     if (kind == cdr::EngineText::Warning) std::fputs(text.c_str(), stderr);
+}
+
+// "unreadable": [{"offset", "length"}] of the ranges a carve could not read.
+template <typename Writer>
+void write_unreadable_json(Writer& w, const std::vector<cdr::ByteRange>& ranges) {
+    w.Key("unreadable");
+    w.StartArray();
+    for (const cdr::ByteRange& r : ranges) {
+        w.StartObject();
+        w.Key("offset");
+        w.Uint64(r.offset);
+        w.Key("length");
+        w.Uint64(r.length);
+        w.EndObject();
+    }
+    w.EndArray();
+}
+
+// The unreadable ranges on stderr, one line each (the first few, then how
+// many more), so that a card with bad sectors is never taken for a good one.
+inline void print_unreadable(const std::string& what, const std::vector<cdr::ByteRange>& ranges) {
+    constexpr size_t kShown = 20;
+    uint64_t total = 0;
+    for (const cdr::ByteRange& r : ranges) total += r.length;
+    for (size_t i = 0; i < ranges.size() && i < kShown; ++i)
+        std::fprintf(stderr, "quenfora-cli: %s: unreadable: %llu bytes at offset %llu (carved as zeros)\n",
+                     what.c_str(), static_cast<unsigned long long>(ranges[i].length),
+                     static_cast<unsigned long long>(ranges[i].offset));
+    if (ranges.size() > kShown)
+        std::fprintf(stderr, "quenfora-cli: %s: ... and %zu more unreadable ranges\n", what.c_str(),
+                     ranges.size() - kShown);
+    if (!ranges.empty())
+        std::fprintf(stderr, "quenfora-cli: %s: %llu bytes in %zu ranges could not be read\n", what.c_str(),
+                     static_cast<unsigned long long>(total), ranges.size());
 }
 
 // One text line on stdout, after `indent`.

@@ -70,11 +70,17 @@ void print_records_text(std::FILE* out, const records::ContactList& contacts, co
                      thread->address.empty() ? "(no address)" : printable_text(thread->address).c_str(),
                      thread->thread_id, state_word(thread->deleted),
                      thread->name.empty() ? "-" : printable_text(thread->name).c_str(), thread->messages.size());
-        for (const auto& message : thread->messages)
-            std::fprintf(out, "    %s  %s  %s  %s\n",
+        for (const auto& message : thread->messages) {
+            // Where a deleted message was found, so that it can be checked.
+            std::string place;
+            if (message.deleted && !message.origin.source.empty())
+                place = "  [" + message.origin.source + " page " + std::to_string(message.origin.page) + " offset " +
+                        std::to_string(message.origin.offset) + "]";
+            std::fprintf(out, "    %s  %s  %s  %s%s\n",
                          message.date_text.empty() ? "(no date)" : message.date_text.c_str(),
                          message.type == 1 ? "received" : "sent", state_word(message.deleted),
-                         printable_text(message.body).c_str());
+                         printable_text(message.body).c_str(), place.c_str());
+        }
     }
 }
 

@@ -50,12 +50,35 @@ void write_text_member(Writer& writer, const char* key, std::string_view text) {
     write_text(writer, text);
 }
 
+// Where a row was found: "source" (btree for a live row), "page", "offset",
+// "frame" (null outside a log or journal), "partial".
+template <typename Writer>
+void write_origin_members(Writer& writer, const records::RecordOrigin& origin) {
+    writer.Key("source");
+    writer.String(origin.source.empty() ? "btree" : origin.source.c_str());
+    write_number(writer, "page", origin.page);
+    write_number(writer, "offset", origin.offset);
+    writer.Key("frame");
+    if (origin.frame) writer.Uint(origin.frame);
+    else writer.Null();
+    write_flag(writer, "partial", origin.partial);
+}
+
 template <typename Writer>
 void write_contact_json(Writer& writer, const records::ContactRecord& contact) {
     writer.StartObject();
     write_number(writer, "raw_contact_id", contact.raw_contact_id);
     write_flag(writer, "deleted", contact.deleted);
     for (const auto& [key, text] : contact_text_fields(contact)) write_text_member(writer, key, *text);
+    // The rows its values came from.
+    writer.Key("sources");
+    writer.StartArray();
+    for (const auto& origin : contact.origins) {
+        writer.StartObject();
+        write_origin_members(writer, origin);
+        writer.EndObject();
+    }
+    writer.EndArray();
     writer.EndObject();
 }
 
@@ -68,6 +91,7 @@ void write_message_json(Writer& writer, const records::MessageRecord& message) {
     write_text_member(writer, "date_text", message.date_text);
     write_text_member(writer, "address", message.address);
     write_text_member(writer, "body", message.body);
+    write_origin_members(writer, message.origin);
     writer.EndObject();
 }
 

@@ -17,6 +17,19 @@
 
 namespace quen::records {
 
+// Where a row was found in a database file: "btree" for a live row, else
+// the place a deleted one survived in ("freeblock", "unallocated",
+// "freelist", "wal", "journal", "overflow", "index"); the page and the
+// offset of its cell in the page; the log frame or journal record holding
+// that page image (0: none); whether some of its values were lost.
+struct RecordOrigin {
+    std::string source;
+    uint32_t page = 0;
+    uint32_t offset = 0;
+    uint32_t frame = 0;
+    bool partial = false;
+};
+
 // One contact, identified by the raw_contact_id of the Android contacts db.
 struct ContactRecord {
     bool deleted = false;  // only in the backup copy or only in free space
@@ -33,6 +46,8 @@ struct ContactRecord {
     std::string website;         // kind 10
     std::string note;            // kind 11
     std::string others;          // kinds 0, 9, 12-15 and anything unknown
+    // Where the rows that gave the values were found, each place once.
+    std::vector<RecordOrigin> origins;
 };
 
 // One sms message.
@@ -44,6 +59,7 @@ struct MessageRecord {
     int64_t date_millis = 0;  // the stored sms `date` (ms since 1970) the text was made from; 0 when NULL
     std::string address;
     std::string body;
+    RecordOrigin origin;  // where the sms row was found
 };
 
 // One conversation with one number inside one Android thread.

@@ -2,38 +2,31 @@
 
 #include <algorithm>
 
-#include "records/free_space/free_space_scan.h"
-#include "records/readers/live_reader.h"
+#include "records/readers/android_tables.h"
 #include "records/readers/load_progress.h"
 
 namespace quen::records {
 
-void read_messages_file(ThreadMap& map, const std::string& path, bool deleted) {
-    for (auto& entry : read_live_messages(path)) {
-        ThreadRecord& thread = find_or_create_thread(map, entry.address, entry.thread_id, deleted);
-        MessageRecord message;
-        message.type = entry.type;
-        message.thread_id = entry.thread_id;
-        message.deleted = deleted;
-        message.date_text = std::move(entry.date_text);
-        message.date_millis = entry.date_millis;
-        message.address = std::move(entry.address);
-        message.body = std::move(entry.body);
-        add_message(thread, std::move(message));
-    }
-}
-
 namespace {
 
-// Files the messages rebuilt from free space into `threads`, after the live
-// ones: a rebuilt copy equal to a message already there (the live row's own
-// older cell, or the same message seen in both copies) is dropped, so a live
-// message is never shown a second time as deleted.
-void file_rebuilt_messages(ThreadMap& rebuilt, ThreadMap& threads) {
-    for (auto& [key, from] : rebuilt) {
-        ThreadRecord& thread = find_or_create_thread(threads, from.address, from.thread_id, true);
-        for (auto& message : from.messages) add_message(thread, std::move(message));
+MessageRecord message_of(const SmsRow& row, bool deleted) {
+    MessageRecord message;
+    message.type = row.type;
+    message.thread_id = row.thread_id;
+    message.deleted = deleted;
+    if (row.has_date) {
+        message.date_millis = row.date_millis;
+        message.date_text = sms_date_text(row.date_millis);
     }
+    message.address = row.address;
+    message.body = row.body;
+    message.origin = row.origin;
+    return message;
+}
+
+void add_rows(ThreadMap& map, const std::vector<SmsRow>& rows, bool deleted) {
+    for (const SmsRow& row : rows)
+        add_message(find_or_create_thread(map, row.address, row.thread_id, deleted), message_of(row, deleted));
 }
 
 // A thread is deleted only when none of its messages is live: "deleted"
@@ -46,20 +39,26 @@ void flag_threads(ThreadMap& threads) {
 
 }  // namespace
 
+void read_messages_file(ThreadMap& map, const std::string& path, bool deleted) {
+    add_rows(map, read_messages_database(path).live, deleted);
+}
+
 void read_messages(const ContactMap& contacts, const std::string& work_path, const std::string& backup_path,
                    ThreadMap& threads_out, MessageSink* window) {
-    // The steps run in the phone read's order (free space, then the live
-    // rows), but what is live decides: rebuilt messages are filed last.
-    ThreadMap rebuilt;
-    scan_free_space(FreeSpaceMode::Messages, work_path, rebuilt);
+    // Each copy is searched whole (its deleted rows, then its live rows are
+    // taken); what is live decides the flags: the live rows are filed first,
+    // work copy before backup copy, and a deleted row equal to a message
+    // already filed is dropped by the duplicate test.
+    const MessagesDatabase work = read_messages_database(work_path);
     post_load_step(window, 5);
-    scan_free_space(FreeSpaceMode::Messages, backup_path, rebuilt);
+    const MessagesDatabase backup = read_messages_database(backup_path);
     post_load_step(window, 6);
-    read_messages_file(threads_out, work_path, false);
+    add_rows(threads_out, work.live, false);
     post_load_step(window, 7);
-    read_messages_file(threads_out, backup_path, true);
+    add_rows(threads_out, backup.live, true);
     post_load_step(window, 8);
-    file_rebuilt_messages(rebuilt, threads_out);
+    add_rows(threads_out, work.deleted, true);
+    add_rows(threads_out, backup.deleted, true);
     flag_threads(threads_out);
 
     name_threads(contacts, threads_out);

@@ -1,10 +1,10 @@
 #pragma once
-// Messages reader: turns the pulled mmssms.db (work copy with its "-wal"
-// beside it, and the plain backup copy) into threads and messages: the live
-// rows, then the messages rebuilt from free space that are not live; then
-// names the threads after contacts and puts each thread's messages in time
-// order. A message the work copy holds is live; a thread is live as soon as
-// one of its messages is.
+// Messages reader: turns the pulled mmssms.db (work copy with its "-wal" and
+// "-journal" beside it, and the plain backup copy) into threads and messages:
+// the live rows, then every deleted row that the recovery engine finds and
+// that is not live; then names the threads after contacts and puts each
+// thread's messages in time order. A message the work copy holds is live; a
+// thread is live as soon as one of its messages is.
 #include <string>
 
 #include "platform/message_sink.h"

@@ -36,6 +36,15 @@ unsigned read_varint_slow(std::span<const uint8_t> bytes, size_t pos, uint64_t& 
     return kMaxVarintBytes;
 }
 
+uint64_t local_payload_bytes(uint64_t payload, uint32_t usable, bool index) {
+    const uint64_t u = usable;
+    const uint64_t most = index ? ((u - 12) * 64 / 255) - 23 : u - 35;
+    if (payload <= most) return payload;
+    const uint64_t least = ((u - 12) * 32 / 255) - 23;
+    const uint64_t kept = least + ((payload - least) % (u - 4));
+    return kept <= most ? kept : least;
+}
+
 bool read_unsigned_field(std::span<const uint8_t> bytes, uint64_t pos, uint64_t type, uint64_t& value) {
     if (type == kSerialTypeZero) {
         value = 0;

@@ -56,7 +56,59 @@
 //   0       2     offset of the next freeblock (0: last)
 //   2       2     size of this freeblock in bytes, this header included
 // The rest of a freeblock is whatever the freed cell left there: SQLite does
-// not wipe it (unless secure_delete is on).
+// not wipe it (unless secure_delete is on). A cell freed at the start of the
+// cell content area gets the same 4-byte header, and the content start moves
+// past it: its other bytes join the unallocated gap.
+//
+// Payload kept on the page (U = usable size = page size - reserved bytes,
+// P = payload length):
+//   table leaf        X = U - 35
+//   index pages       X = ((U - 12) * 64 / 255) - 23
+//   both              M = ((U - 12) * 32 / 255) - 23
+//   P <= X: all of it; otherwise K = M + ((P - M) % (U - 4)), and K bytes stay
+//   when K <= X, else M. The rest goes to a chain of overflow pages, each
+//   holding a 4-byte next page number (0: last) and U - 4 bytes of payload.
+//
+// Freelist: the header's first trunk page holds
+//   0  4  next trunk page (0: last)
+//   4  4  number of leaf page numbers that follow
+//   8  4n the leaf pages
+// Leaf pages are not written when they join the list (unless secure_delete
+// is on): a freed page keeps what it held.
+//
+// Pointer-map pages (auto-vacuum, header field 52 not 0): page 2, then every
+// (U / 5 + 1) pages; 5-byte entries (type, parent page) for the pages after
+// each. The page that holds byte 2^30 of the file (the lock-byte page) is
+// never used.
+//
+// Write-ahead log ("-wal"): a 32-byte header, then frames of a 24-byte header
+// and one page.
+//   log header        0 magic 0x377F0682 (checksums of little-endian words)
+//                       or 0x377F0683 (big-endian words)
+//                     4 version 3007000; 8 page size; 12 checkpoint number;
+//                     16 salt 1; 20 salt 2; 24, 28 checksum of bytes 0-23
+//   frame header      0 page number; 4 pages in the database after the
+//                     commit (commit frames), else 0; 8 salt 1; 12 salt 2;
+//                     16, 20 checksum of frame header bytes 0-7 and the
+//                     page, continuing from the previous frame's checksum
+// A frame belongs to the current log when its salts equal the header's and
+// the checksum chain holds from the first frame; the log ends at the last
+// commit frame of that chain. Frames after it, and frames of an earlier log
+// that a restarted one did not overwrite (other salts), still hold pages as
+// they were.
+//
+// Rollback journal ("-journal"): a header padded to the sector size, then
+// page records.
+//   header            0 magic D9 D5 05 F9 20 A1 63 D7; 8 records (0 or
+//                     0xFFFFFFFF: up to the end of the file); 12 checksum
+//                     nonce; 16 pages in the database before the
+//                     transaction; 20 sector size; 24 page size
+//   page record       page number (4), the page as it was before the
+//                     transaction, checksum (4: the nonce plus the page bytes
+//                     at offsets page size - 200, - 400, ... above 0)
+// A committed transaction zeroes the header (PERSIST), truncates the file
+// (TRUNCATE) or deletes it (DELETE). A journal with its magic is hot: the
+// transaction did not commit, and its pages are the committed state.
 //
 // Record format (the payload of a table cell)
 //   varint            header length in bytes, this varint included
@@ -85,9 +137,40 @@ namespace quen::records::sqlite {
 // --- database header ---
 constexpr size_t kDatabaseHeaderBytes = 100;
 constexpr size_t kPageSizeOffset = 16;
+constexpr size_t kWriteVersionOffset = 18;
+constexpr size_t kReadVersionOffset = 19;
+constexpr size_t kReservedBytesOffset = 20;
+constexpr size_t kChangeCounterOffset = 24;
+constexpr size_t kHeaderPageCountOffset = 28;
+constexpr size_t kFirstTrunkOffset = 32;
+constexpr size_t kFreelistCountOffset = 36;
+constexpr size_t kLargestRootOffset = 52;
+constexpr size_t kTextEncodingOffset = 56;
+constexpr size_t kIncrementalVacuumOffset = 64;
+constexpr size_t kVersionValidForOffset = 92;
 constexpr uint32_t kSmallestPageSize = 512;
+constexpr uint32_t kLargestPageSize = 65536;
 // The page size field's value for 65536-byte pages, which do not fit its 16 bits.
 constexpr uint32_t kPageSizeField64K = 1;
+// SQLite refuses a usable size below 480.
+constexpr uint32_t kSmallestUsableSize = 480;
+constexpr uint32_t kLockBytePosition = 1u << 30;
+
+// --- freelist ---
+constexpr size_t kTrunkNextOffset = 0;
+constexpr size_t kTrunkCountOffset = 4;
+constexpr size_t kTrunkLeavesOffset = 8;
+
+// --- write-ahead log ---
+constexpr uint32_t kWalMagicLittleEndian = 0x377F0682;
+constexpr uint32_t kWalMagicBigEndian = 0x377F0683;
+constexpr size_t kWalHeaderBytes = 32;
+constexpr size_t kWalFrameHeaderBytes = 24;
+
+// --- rollback journal ---
+constexpr uint8_t kJournalMagic[8] = {0xD9, 0xD5, 0x05, 0xF9, 0x20, 0xA1, 0x63, 0xD7};
+constexpr size_t kJournalHeaderFields = 28;
+constexpr uint32_t kJournalChecksumStride = 200;
 
 // --- b-tree page header ---
 constexpr size_t kPageTypeOffset = 0;
@@ -144,6 +227,21 @@ inline unsigned read_varint(std::span<const uint8_t> bytes, size_t pos, uint64_t
     }
     return read_varint_slow(bytes, pos, value);
 }
+
+// Bytes a varint of `value` takes (1 to 9).
+inline unsigned varint_length(uint64_t value) {
+    if (value > 0x00FFFFFFFFFFFFFFull) return kMaxVarintBytes;
+    unsigned bytes = 1;
+    while (value >= 0x80) {
+        value >>= 7;
+        ++bytes;
+    }
+    return bytes;
+}
+
+// Payload bytes of a cell that stay on the page (the rule above); `index`
+// for index pages, else a table leaf. `usable` must be >= kSmallestUsableSize.
+uint64_t local_payload_bytes(uint64_t payload, uint32_t usable, bool index);
 
 // Bytes of data of serial types 0 to 11, from the table above.
 inline constexpr uint8_t kFixedSerialTypeLengths[kFirstBlobSerialType] = {0, 1, 2, 3, 4, 6, 8, 8, 0, 0, 0, 0};

@@ -245,6 +245,14 @@ TEST_F(DiskEnumTest, UnopenableAndSilentDevicesAreSkippedAndNamed) {
     ASSERT_EQ(r.problems.size(), 2u);
     EXPECT_TRUE(mentions(r.problems, sys.dev() + "/sdc"));
     EXPECT_TRUE(mentions(r.problems, sys.dev() + "/sdd"));
+    // A skipped card beside one that reads: the scan has something to read.
+    r.problems[0].removable = true;
+    EXPECT_FALSE(no_removable_disk_readable(r.root.get(), r.problems));
+    // Without it, the skipped card is all there was.
+    for (auto& d : r.root->children) d->removable = false;
+    EXPECT_TRUE(no_removable_disk_readable(r.root.get(), r.problems));
+    r.problems[0].removable = false;
+    EXPECT_FALSE(no_removable_disk_readable(r.root.get(), r.problems));  // nothing removable was skipped
 }
 
 TEST_F(DiskEnumTest, PermissionDeniedNamesTheDeviceAndTheFix) {
@@ -266,6 +274,8 @@ TEST_F(DiskEnumTest, PermissionDeniedNamesTheDeviceAndTheFix) {
         if (!mentions(r.problems, sys.dev() + "/sdb")) _exit(15);
         for (const auto& p : r.problems)  // the card is removable, the fixed disk is not
             if (p.removable != (p.text.find("/sdb") != std::string::npos)) _exit(16);
+        // The only card could not be read: a scan would read nothing.
+        if (!no_removable_disk_readable(r.root.get(), r.problems)) _exit(17);
         _exit(0);
     }
     int status = 0;

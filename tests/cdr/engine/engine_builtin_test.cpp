@@ -27,7 +27,7 @@ TEST(EngineBuiltin, JpegAtOneMiBIsNamed2048AndEveryTypeHasANode) {
     for (const auto& c : tree.disk->children) nodes.push_back(c->name);
     for (const auto& row : builtin_formats()) table.push_back(row.extension);
     EXPECT_EQ(nodes, table);
-    EXPECT_EQ(nodes.size(), 14u);
+    EXPECT_EQ(nodes.size(), 23u);
     EXPECT_EQ(collect(*tree.disk), (std::vector<Found>{{"jpg", "2048.jpg", kMiB, jpg.size()}}));
 }
 

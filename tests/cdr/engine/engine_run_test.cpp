@@ -55,35 +55,82 @@ TEST(EngineRun, FileRunningPastItsChunkIsFoundThroughTheWindow) {
     put(img, kMiB - 100, bytes_of("<F>"));
     put(img, kMiB + 2048, bytes_of("</F>"));
     put_toy(img, 2 * kMiB + 1000, static_cast<uint32_t>(kMiB + 500 * 1024));
-    put_toy(img, 2 * kMiB + 600 * 1024, 100);  // after the window hit: this chunk's toy search has ended
-    put_toy(img, 3 * kMiB + 200 * 1024, 100);  // next chunk: searched again
+    put_toy(img, 2 * kMiB + 600 * 1024, 100);  // inside the long toy file: not a file of its own
+    put_toy(img, 3 * kMiB + 700 * 1024, 100);  // after it, in the chunk the window reached into
+    // A header whose file the disk's end cuts hides nothing after it.
+    put_toy(img, 5 * kMiB + 1000, static_cast<uint32_t>(3 * kMiB - 8));
+    put_toy(img, 5 * kMiB + 9000, 100);
     TempImage file(img);
     for (ReaderKind kind : {ReaderKind::ReadAhead, ReaderKind::Direct}) {
         const auto out = run_image(file.path(), img.size(), {"search", "-k", "1", "-t", "toy,ftr"},
                                    toy_catalog(), kind);
         const std::vector<Found> want = {
             {"toy", "4097.toy", 2 * kMiB + 1000, kMiB + 500 * 1024},
-            {"toy", "6544.toy", 3 * kMiB + 200 * 1024, 100},
+            {"toy", "7544.toy", 3 * kMiB + 700 * 1024, 100},
+            {"toy", "10257.toy", 5 * kMiB + 9000, 100},
             {"ftr", "2047.ftr", kMiB - 100, 100 + 2048 + 4},
         };
         EXPECT_EQ(out.files, want);
         if (kind == ReaderKind::ReadAhead) {
             EXPECT_EQ(out.result.bytes_read, img.size());  // each byte once
         } else {
-            // Both windows were read on top of the chunks, each with one
-            // extra sector for its unaligned ends.
-            EXPECT_EQ(out.result.bytes_read, img.size() + 2 * kMiB + 3 * kMiB + 2 * 512);
+            // The windows were read on top of the chunks, each with one extra
+            // sector for its unaligned ends; the last one only to the
+            // image's end.
+            EXPECT_EQ(out.result.bytes_read, img.size() + 2 * kMiB + 3 * kMiB + 2 * 512 + kMiB - 512);
         }
     }
 }
 
-TEST(EngineRun, WindowPastTheDeviceEndYieldsNoFile) {
-    Bytes img(kMiB + 4096, 0);
+TEST(EngineRun, WindowNearTheDeviceEndHoldsWhatIsThere) {
+    // A file across the first chunk's end, within the type's max length of
+    // the disk's end: read as far as the disk goes, it is whole.
+    Bytes img(kMiB + 8192, 0);
+    put_toy(img, kMiB - 512, 3000);
     put_toy(img, img.size() - 1024, 2000);  // longer than what is left of the image
     put_toy(img, 512, 600);
     TempImage file(img);
-    const auto out = run_image(file.path(), img.size(), {"search", "-q", "-t", "toy"}, toy_catalog());
-    EXPECT_EQ(names(out.files), (std::vector<std::string>{"1.toy"}));
+    for (ReaderKind kind : {ReaderKind::ReadAhead, ReaderKind::Direct}) {
+        const auto out = run_image(file.path(), img.size(), {"search", "-q", "-k", "1", "-t", "toy"}, toy_catalog(), kind);
+        EXPECT_EQ(names(out.files), (std::vector<std::string>{"1.toy", "2047.toy"}));
+    }
+}
+
+TEST(EngineRun, BadSectorsAreReportedAndTheRunGoesOnToTheEnd) {
+    Bytes img(8 * kMiB, 0);
+    put_toy(img, kMiB, 100);
+    put_toy(img, 5 * kMiB, 100);  // after the bad sectors
+    put_toy(img, 7 * kMiB + 512, 100);
+    TempImage file(img);
+    for (ReaderKind kind : {ReaderKind::ReadAhead, ReaderKind::Direct}) {
+        MemorySource disk(img);
+        disk.bad = {{3 * kMiB, 3 * kMiB + 4096}, {6 * kMiB + 512, 6 * kMiB + 1024}};
+        ImageTree tree(file.path(), img.size());
+        CarveRunConfig cfg;
+        cfg.reader = kind;
+        cfg.source = &disk;
+        const auto r = carve_run(*tree.disk, {"search", "-q", "-t", "toy", "-i", file.path()}, toy_catalog(), cfg);
+        EXPECT_EQ(r.status, CarveStatus::Done);
+        EXPECT_EQ(names(collect(*tree.disk)), (std::vector<std::string>{"2048.toy", "10240.toy", "14337.toy"}));
+        EXPECT_EQ(r.unreadable, (std::vector<ByteRange>{{3 * kMiB, 4096}, {6 * kMiB + 512, 512}}));
+        EXPECT_EQ(r.bytes_read, img.size() - 4096 - 512);
+    }
+}
+
+TEST(EngineRun, ADeviceThatGoesAwayEndsTheRunWithAnError) {
+    Bytes img(8 * kMiB, 0);
+    put_toy(img, kMiB, 100);
+    put_toy(img, 5 * kMiB, 100);
+    TempImage file(img);
+    MemorySource disk(img);
+    disk.gone_from = 4 * kMiB + 4096;
+    ImageTree tree(file.path(), img.size());
+    CarveRunConfig cfg;
+    cfg.source = &disk;
+    const auto r = carve_run(*tree.disk, {"search", "-q", "-t", "toy", "-i", file.path()}, toy_catalog(), cfg);
+    EXPECT_EQ(r.status, CarveStatus::DeviceLost);
+    EXPECT_NE(r.message.find("stopped answering at byte 4198400"), std::string::npos) << r.message;
+    EXPECT_EQ(names(collect(*tree.disk)), (std::vector<std::string>{"2048.toy"}));  // what was found stays
 }
 
 TEST(EngineRun, EveryTypeHasItsNodeAndNamesFollowTheBlockSize) {

@@ -3,7 +3,10 @@
 // folder, a storage tree over them, and a small catalog of toy formats whose
 // rules are easy to reason about.
 #include <cstdint>
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <optional>
 #include <random>
@@ -12,6 +15,7 @@
 #include <vector>
 
 #include "cdr/disks/cdr_node.h"
+#include "cdr/engine/carve_reader.h"
 #include "cdr/engine/engine.h"
 #include "cdr/engine/pattern.h"
 #include "cdr/engine/search_spec.h"
@@ -43,6 +47,53 @@ inline Bytes random_bytes(size_t n, uint32_t seed) {
     for (; i < n; ++i) b[i] = static_cast<uint8_t>(rng());
     return b;
 }
+
+// An in-memory disk whose reads can fail where a test wants them to, and
+// that serves reads in pieces no longer than `piece` (like a device or pipe
+// would). A read that reaches a bad range gives the bytes before it, or
+// fails with EIO when it starts inside one (as a block device does); a
+// flaky sector fails the first three reads that reach it, then reads; from
+// `gone_from` on every read fails with ENODEV (an unplugged card reader).
+class MemorySource final : public ByteSource {
+public:
+    explicit MemorySource(Bytes b) : bytes_(std::move(b)) {}
+    ReadAttempt read_at(void* buf, size_t n, uint64_t off) override {
+        ++calls;
+        if (off >= gone_from) return {0, ENODEV};
+        if (off >= bytes_.size()) return {0, 0};
+        uint64_t stop = off + std::min<uint64_t>({n, bytes_.size() - off, piece, gone_from - off});
+        for (const auto& [lo, hi] : bad)
+            if (lo < stop && hi > off) stop = std::min(stop, lo);
+        for (uint64_t s : flaky)
+            if (s < stop && s + 512 > off && flaky_failures_[s] < 3) {
+                ++flaky_failures_[s];
+                stop = std::min(stop, s);
+            }
+        if (stop <= off) {
+            ++failures_[off];
+            return {0, EIO};
+        }
+        std::memcpy(buf, bytes_.data() + off, stop - off);
+        return {static_cast<size_t>(stop - off), 0};
+    }
+    bool present() override { return gone_from == UINT64_MAX; }
+    const Bytes& bytes() const { return bytes_; }
+    int failures_at(uint64_t off) const {
+        auto it = failures_.find(off);
+        return it == failures_.end() ? 0 : it->second;
+    }
+
+    std::vector<std::pair<uint64_t, uint64_t>> bad;  // [lo, hi)
+    std::vector<uint64_t> flaky;                      // sector offsets
+    uint64_t gone_from = UINT64_MAX;
+    size_t piece = SIZE_MAX;
+    int calls = 0;
+
+private:
+    Bytes bytes_;
+    std::map<uint64_t, int> failures_;
+    std::map<uint64_t, int> flaky_failures_;
+};
 
 // An image file in a temporary folder of its own, removed when done.
 class TempImage {

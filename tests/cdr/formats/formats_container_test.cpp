@@ -6,38 +6,50 @@
 namespace quen::cdr::test {
 namespace {
 
-TEST(ZipExtractor, EndRecordSeenOneByteIn) {
+Bytes text_bytes(std::string_view t) { return Bytes(t.begin(), t.end()); }
+
+TEST(ZipExtractor, EndsWithItsEndRecordAndTheCommentItStates) {
     sample::Rng rng(10);
     const Bytes zip = sample::make_zip(rng, 3000);
     SearchSpec spec = test::spec_from(builtin_formats()[8]);
-    // The built-in footer matches one byte into the end record, so the
-    // comment length is read one byte late: with a zero byte after the record
-    // the archive takes that byte too.
+    // Nothing of the zeros after it.
     auto run = run_extractor(spec, padded(zip), 0, kBufferAt);
-    ASSERT_EQ(run.files.size(), 1u);
+    expect_one_whole_file(run, zip.size());
     EXPECT_EQ(run.files[0].extension, "zip");
-    EXPECT_EQ(run.files[0].size, zip.size() + 1);
-    EXPECT_EQ(run.result, zip.size() + 1 - 2);
-    // A non-zero byte there is read as the comment length's high byte.
-    Bytes followed = padded(zip, 2000);
-    followed[zip.size()] = 0x02;
-    run = run_extractor(spec, followed);
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, zip.size() + 1 + 0x200);
-    // ... and when that runs past the bytes given, so may the archive.
-    followed[zip.size()] = 0x40;
-    run = run_extractor(spec, followed);
-    EXPECT_TRUE(run.files.empty());
-    EXPECT_FALSE(run.result);
 
-    // The -t zip row's footer is the whole signature: the exact size.
-    SearchSpec named = spec_named("zip");
-    run = run_extractor(named, padded(zip));
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, zip.size());
+    // A comment belongs to the archive; one that runs past the bytes given
+    // asks for the window.
+    Bytes commented = zip;
+    sample::put_le16(commented, commented.size() - 2, 5);
+    sample::append(commented, "hello");
+    expect_one_whole_file(run_extractor(spec, padded(commented)), commented.size());
+    EXPECT_FALSE(run_extractor(spec, Bytes(commented.begin(), commented.end() - 2)).result);
+
+    // The next archive right after it, and an archive stored inside another:
+    // each ends with its own end record.
+    Bytes two = zip;
+    sample::append(two, sample::make_zip(rng, 2000));
+    expect_one_whole_file(run_extractor(spec, padded(two)), zip.size());
+    const Bytes outer = sample::zip_of({{"inner.zip", zip}, {"after.txt", rng.payload(700)}});
+    expect_one_whole_file(run_extractor(spec, padded(outer)), outer.size());
+
+    // An entry whose sizes follow its data (flag 8, sizes 0 in its header):
+    // the end record is found past the data all the same.
+    Bytes streamed = sample::zip_of({{"a.txt", rng.payload(900)}, {"b.txt", rng.payload(500)}});
+    sample::put_le16(streamed, 6, 0x0008);
+    sample::put_le32(streamed, 18, 0);
+    sample::put_le32(streamed, 22, 0);
+    expect_one_whole_file(run_extractor(spec, padded(streamed)), streamed.size());
+
+    // An end record whose directory is not right before it is not this
+    // archive's end: with no other, the archive has no end.
+    Bytes broken = zip;
+    sample::put_le32(broken, broken.size() - 6, 7);
+    auto none = run_final(spec, padded(broken));
+    EXPECT_TRUE(none.files.empty());
 }
 
-TEST(ZipExtractor, ExtensionFromTheEntries) {
+TEST(ZipExtractor, KindFromTheContent) {
     sample::Rng rng(11);
     SearchSpec spec = test::spec_from(builtin_formats()[8]);
     auto ext_of = [&](const Bytes& b) {
@@ -49,35 +61,48 @@ TEST(ZipExtractor, ExtensionFromTheEntries) {
     EXPECT_EQ(ext_of(sample::make_zip(rng, 2000, "org/x/Main.class")), "jar");
     EXPECT_EQ(ext_of(sample::make_zip(rng, 2000, "lib/a.jar")), "jar");
     EXPECT_EQ(ext_of(sample::make_zip(rng, 2000, "notes.txt")), "zip");
+    const Bytes apk = sample::zip_of({{"AndroidManifest.xml", rng.payload(300)},
+                                      {"classes.dex", rng.payload(900)},
+                                      {"META-INF/MANIFEST.MF", rng.payload(100)}});
+    EXPECT_EQ(ext_of(apk), "apk");
+    EXPECT_EQ(ext_of(sample::zip_of({{"[Content_Types].xml", rng.payload(200)}, {"word/document.xml", rng.payload(800)}})),
+              "docx");
+    EXPECT_EQ(ext_of(sample::zip_of({{"[Content_Types].xml", rng.payload(200)}, {"xl/workbook.xml", rng.payload(800)}})),
+              "xlsx");
+    EXPECT_EQ(ext_of(sample::zip_of({{"[Content_Types].xml", rng.payload(200)}, {"ppt/presentation.xml", rng.payload(800)}})),
+              "pptx");
+    const Bytes odt = sample::zip_of({{"mimetype", text_bytes("application/vnd.oasis.opendocument.text")},
+                                      {"content.xml", rng.payload(800)}});
+    EXPECT_EQ(ext_of(odt), "odt");
+    EXPECT_EQ(ext_of(sample::zip_of({{"mimetype", text_bytes("application/vnd.oasis.opendocument.spreadsheet")},
+                                     {"content.xml", rng.payload(800)}})),
+              "ods");
 
     // A wanted kind that the archive is not: not recorded, moved past.
     SearchSpec sxc = spec_named("sxc");
     const Bytes sxw = sample::make_zip(rng, 2000, "mimetype");
     auto run = run_extractor(sxc, padded(sxw));
     EXPECT_TRUE(run.files.empty());
-    EXPECT_EQ(run.result, sxw.size() + 1 - 2);
+    EXPECT_EQ(run.result, sxw.size());
     SearchSpec want_sxw = spec_named("sxw");
     EXPECT_EQ(run_extractor(want_sxw, padded(sxw)).files.size(), 1u);
+    SearchSpec want_apk = spec_named("apk");
+    EXPECT_EQ(run_extractor(want_apk, padded(apk)).files.size(), 1u);
+    EXPECT_TRUE(run_extractor(want_apk, padded(odt)).files.empty());
 }
 
-TEST(ZipExtractor, LocalHeaderChecks) {
+TEST(ZipExtractor, ArchivesPastTheBytesGiven) {
     sample::Rng rng(12);
     const Bytes zip = sample::make_zip(rng, 3000);
     SearchSpec spec = test::spec_from(builtin_formats()[8]);
-    Bytes long_name = zip;
-    sample::put_le16(long_name, 26, 101);
-    EXPECT_EQ(run_extractor(spec, padded(long_name)).result, 4u);
-    Bytes huge = zip;
-    sample::put_le32(huge, 18, 100 * 1024 * 1024 + 1);
-    EXPECT_EQ(run_extractor(spec, padded(huge)).result, 4u);
     // The first entry's data passes the bytes given.
     EXPECT_FALSE(run_extractor(spec, Bytes(zip.begin(), zip.begin() + 200)).result);
     EXPECT_FALSE(run_extractor(spec, Bytes(zip.begin(), zip.begin() + 99)).result);
-    // Entries complete but no end record anywhere: the rest of the buffer was
-    // the limit, so go on after the entries without a window.
+    // Entries complete but no end record anywhere, in the window: go on
+    // after the entries.
     Bytes no_end = zip;
     no_end.resize(zip.size() - 22);
-    auto run = run_extractor(spec, padded(no_end));
+    auto run = run_final(spec, padded(no_end));
     EXPECT_TRUE(run.files.empty());
     ASSERT_TRUE(run.result);
     EXPECT_LT(*run.result, no_end.size());
@@ -98,7 +123,7 @@ TEST(OleExtractor, NamesTheDocumentByItsStreams) {
         ASSERT_EQ(run.files.size(), 1u) << c.stream;
         EXPECT_EQ(run.files[0].extension, c.ext);
         EXPECT_EQ(run.files[0].offset, kBufferAt);
-        // Stream + FAT + directory + 1024, as a multiple of 512.
+        // The header and every sector the FAT names.
         EXPECT_EQ(run.files[0].size, doc.size()) << c.stream;
         // The mini-FAT estimate (directory sector + 6) lies 1024 bytes in.
         EXPECT_EQ(run.result, 1024u);
@@ -130,10 +155,14 @@ TEST(OleExtractor, HeaderAndDirectoryRejections) {
     b = doc;
     sample::put_le32(b, 48, 0xFFFFFFFE);  // no directory
     EXPECT_EQ(result_of(b).result, 10u);
-    // A FAT sector number past the bytes given.
+    // A FAT sector number past the bytes given asks for the window; in the
+    // window, the header is passed over.
     b = doc;
     sample::put_le32(b, 76, 5000);
     auto run = result_of(b);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_FALSE(run.result);
+    run = run_final(ole, padded(b));
     EXPECT_TRUE(run.files.empty());
     EXPECT_EQ(run.result, 512u);
     // A directory entry named with "@" abandons the file: go on after the
@@ -189,13 +218,20 @@ TEST(OleExtractor, DirectoryChainEndsBeforeASectorWithUnusedEntries) {
     EXPECT_EQ(run.files[0].extension, "ole");
 }
 
-TEST(OleExtractor, SizeIsCutToTheBytesGiven) {
+TEST(OleExtractor, AFileLongerThanTheBytesGivenIsNeverListedCut) {
     sample::Rng rng(22);
     const Bytes doc = sample::make_ole(rng, 60000, "WordDocument");
     SearchSpec ole = test::spec_from(builtin_formats()[7]);
-    auto run = run_extractor(ole, Bytes(doc.begin(), doc.begin() + 20000));
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, 20000u);
+    const Bytes part(doc.begin(), doc.begin() + 20000);
+    auto run = run_extractor(ole, part);
+    EXPECT_TRUE(run.files.empty());
+    EXPECT_FALSE(run.result);  // the window comes
+    EXPECT_TRUE(run_final(ole, part).files.empty());
+    EXPECT_EQ(run_extractor(ole, padded(doc)).files.at(0).size, doc.size());
+    // The FAT gives the size exactly: sectors it does not name are not the file's.
+    Bytes spare = doc;
+    spare.resize(doc.size() + 2048, 0x11);
+    EXPECT_EQ(run_extractor(ole, padded(spare)).files.at(0).size, doc.size());
 }
 
 TEST(RarExtractor, BlockWalkToTheEndOfArchive) {
@@ -211,10 +247,11 @@ TEST(RarExtractor, BlockWalkToTheEndOfArchive) {
     EXPECT_TRUE(run.files.empty());
     EXPECT_EQ(run.result, 7u);
 
-    // The first file's data runs past the bytes given: no file header was
-    // walked, so nothing is recorded.
+    // The first file's data runs past the bytes given: the window comes (the
+    // archive is not taken for an encrypted one and cut short).
     run = run_extractor(spec, Bytes(rar.begin(), rar.begin() + 200));
     EXPECT_TRUE(run.files.empty());
+    EXPECT_FALSE(run.result);
 
     // An archive header of 13 bytes and no file header: the end is the first
     // run of eight zero bytes.
@@ -242,10 +279,18 @@ TEST(RiffExtractor, SizeFieldKindsAndWantedKinds) {
     run = run_extractor(rif, padded(avi));
     ASSERT_EQ(run.files.size(), 1u);
     EXPECT_EQ(run.files[0].extension, "avi");
-    // An AVI larger than the bytes given is skipped: no window.
-    run = run_extractor(rif, Bytes(avi.begin(), avi.end() - 1));
-    EXPECT_TRUE(run.files.empty());
-    EXPECT_EQ(run.result, 4u);
+    // An AVI longer than the bytes given is found by walking its chunks on
+    // the disk; one the disk's end cuts, or whose chunks do not lead to its
+    // end (another file's bytes where its next chunk should be), is not.
+    const Bytes long_avi = sample::make_avi(rng, 3 * 1024 * 1024);
+    run = run_on_disk(rif, long_avi, 4096);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, long_avi.size());
+    EXPECT_TRUE(run_on_disk(rif, Bytes(long_avi.begin(), long_avi.end() - 1), 4096).files.empty());
+    Bytes overwritten = long_avi;
+    sample::put_le32(overwritten, 92, static_cast<uint32_t>(long_avi.size() / 2));  // "movi" ends halfway
+    std::fill(overwritten.begin() + long_avi.size() / 2, overwritten.end(), 0);
+    EXPECT_TRUE(run_on_disk(rif, overwritten, 4096).files.empty());
     Bytes no_list = avi;
     no_list[12] = 'X';
     EXPECT_EQ(run_extractor(rif, padded(no_list)).result, 4u);

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,36 @@ public:
     }
 };
 
+// The rest of a disk beyond the bytes an extractor is given, as the engine
+// fetches it: `disk` holds the device's bytes from `at` on.
+class DiskFetcher final : public ByteFetcher {
+public:
+    DiskFetcher(const std::vector<uint8_t>& disk, uint64_t at) : disk_(disk), at_(at) {}
+    std::span<const uint8_t> fetch(uint64_t off, size_t len) override {
+        if (off < at_ || off - at_ > disk_.size() || len > disk_.size() - (off - at_) || len > kMaxFetch) return {};
+        // A copy of exactly those bytes, so that a read past them is caught.
+        buf_.reset(new uint8_t[len ? len : 1]);
+        std::memcpy(buf_.get(), disk_.data() + (off - at_), len);
+        return {buf_.get(), len};
+    }
+
+private:
+    const std::vector<uint8_t>& disk_;
+    uint64_t at_;
+    std::unique_ptr<uint8_t[]> buf_;
+};
+
+// How the engine hands the bytes over, beyond the bytes themselves.
+struct RunOptions {
+    uint64_t k = kBufferAt;  // the buffer's device offset
+    // The device's bytes from the buffer's start on, for fetches past the
+    // bytes given; null: nothing can be fetched.
+    const std::vector<uint8_t>* disk = nullptr;
+    bool final_try = false;  // these are the window: no more bytes will come
+    uint64_t lead = 0;       // bytes of the file before the hit
+    uint64_t range_end = UINT64_MAX;  // where the scanned range ends
+};
+
 struct ExtractRun {
     ExtractResult result;
     std::vector<Recorded> files;
@@ -64,8 +95,9 @@ struct ExtractRun {
 // Calls the extractor of `spec` on bytes[before ..] with exactly those bytes
 // in a fresh allocation (so that a read outside them is caught by the address
 // sanitizer). The buffer lies at device offset `k`.
-inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t size, size_t before = 0,
-                                uint64_t k = kBufferAt) {
+inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t size, size_t before,
+                                const RunOptions& o) {
+    const uint64_t k = o.k;
     ExtractRun out;
     const ExtractFn fn = spec.extract;
     if (!fn) {
@@ -86,8 +118,16 @@ inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t si
     in.spec = &spec;
     in.recorder = &rec;
     in.on_text = &on_text;
+    in.final_try = o.final_try;
+    in.lead = o.lead;
+    in.range_end = o.range_end;
+    std::optional<DiskFetcher> fetcher;
+    if (o.disk) {
+        fetcher.emplace(*o.disk, k);
+        in.fetch = &*fetcher;
+    }
     rec.lo = k;
-    rec.hi = k + size;
+    rec.hi = k + (o.disk ? std::max<uint64_t>(o.disk->size(), size) : size);
     spec.written = false;
     out.result = fn(in);
     if (out.result && *out.result == 0) out.faults.push_back("continues at the hit itself");
@@ -96,9 +136,31 @@ inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t si
     return out;
 }
 
+inline ExtractRun run_extractor(SearchSpec& spec, const uint8_t* data, size_t size, size_t before = 0,
+                                uint64_t k = kBufferAt) {
+    RunOptions o;
+    o.k = k;
+    return run_extractor(spec, data, size, before, o);
+}
+
 inline ExtractRun run_extractor(SearchSpec& spec, const std::vector<uint8_t>& bytes, size_t before = 0,
                                 uint64_t k = kBufferAt) {
     return run_extractor(spec, bytes.data(), bytes.size(), before, k);
+}
+
+// The window: as many bytes as there are, and no more to come.
+inline ExtractRun run_final(SearchSpec& spec, const std::vector<uint8_t>& bytes) {
+    RunOptions o;
+    o.final_try = true;
+    return run_extractor(spec, bytes.data(), bytes.size(), 0, o);
+}
+
+// The first `given` bytes of a disk (a chunk ending there), the rest of the
+// disk reachable by fetches only.
+inline ExtractRun run_on_disk(SearchSpec& spec, const std::vector<uint8_t>& disk, size_t given) {
+    RunOptions o;
+    o.disk = &disk;
+    return run_extractor(spec, disk.data(), std::min(given, disk.size()), 0, o);
 }
 
 }  // namespace quen::cdr::test

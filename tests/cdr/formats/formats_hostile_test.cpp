@@ -125,8 +125,7 @@ TEST(ExtractorsOnHostileBytes, SizesNearFourGigabytesDoNotWrap) {
     png.resize(700, 0);
     SearchSpec p = test::spec_named("png");
     run = test::run_extractor(p, png);
-    ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, 700u);  // cut to the bytes given, not wrapped
+    EXPECT_TRUE(run.files.empty());  // not wrapped into a small size
 
     Bytes rar = sample::make_rar(rng, 600);
     sample::put_le32(rar, 20 + 7, 0xFFFFFFF0u);  // the first file's packed size

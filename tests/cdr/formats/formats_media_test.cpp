@@ -29,6 +29,17 @@ TEST(MpegExtractor, PackAndPacketWalkToTheEndCode) {
     EXPECT_EQ(run.result, 4u);
     // A packet running past the bytes given: the file may go on.
     EXPECT_FALSE(run_extractor(spec, Bytes(mpg.begin(), mpg.begin() + 5000)).result);
+    // A stream of more than a MiB cut anywhere by the end of the bytes
+    // given is never listed whole: the window comes.
+    const Bytes film = sample::make_mpeg(rng, 1536 * 1024);
+    for (size_t cut = 1200 * 1024; cut < 1200 * 1024 + 2100; cut += 7) {
+        const auto part = run_extractor(spec, Bytes(film.begin(), film.begin() + static_cast<std::ptrdiff_t>(cut)));
+        ASSERT_TRUE(part.files.empty()) << cut;
+        ASSERT_FALSE(part.result) << cut;
+    }
+    // Without an end code the stream ends after its last packet.
+    Bytes unclosed(mpg.begin(), mpg.end() - 4);
+    expect_one_whole_file(run_extractor(spec, padded(unclosed)), unclosed.size());
     // A zero-length packet is no stream.
     Bytes empty_packet = mpg;
     sample::put_be16(empty_packet, 16, 0);
@@ -50,12 +61,19 @@ TEST(WmvExtractor, FilePropertiesGiveTheSize) {
     EXPECT_EQ(run.warnings, (std::vector<std::string>{"WMV err num_header_objs=0 headerSize=134\n"}));
     EXPECT_EQ(run.result, 30u);
     EXPECT_TRUE(run.files.empty());
-    // The size field says more than the bytes given.
-    EXPECT_FALSE(run_extractor(spec, Bytes(wmv.begin(), wmv.end() - 1)).result);
+    // The size field gives the end, past the bytes given too; the header and
+    // data objects must agree with it, and the disk's end must not cut it.
+    const Bytes video = sample::make_wmv(rng, 50 * 1024 * 1024);
+    auto long_run = run_on_disk(spec, video, 4096);
+    ASSERT_EQ(long_run.files.size(), 1u);
+    EXPECT_EQ(long_run.files[0].size, video.size());
+    EXPECT_TRUE(run_on_disk(spec, Bytes(video.begin(), video.end() - 1), 4096).files.empty());
+    Bytes short_size = wmv;
+    sample::put_le32(short_size, 30 + 40, 1000);  // less than header and data
+    EXPECT_TRUE(run_extractor(spec, padded(short_size)).files.empty());
     Bytes zero_size = wmv;
     sample::put_le32(zero_size, 30 + 40, 0);
-    EXPECT_FALSE(run_extractor(spec, padded(zero_size)).result);
-    EXPECT_FALSE(run_extractor(spec, Bytes(wmv.begin(), wmv.begin() + 69)).result);
+    EXPECT_TRUE(run_extractor(spec, padded(zero_size)).files.empty());
 }
 
 TEST(QuickTimeExtractor, AtomWalkFromFourBytesBeforeTheHit) {
@@ -82,13 +100,23 @@ TEST(QuickTimeExtractor, AtomWalkFromFourBytesBeforeTheHit) {
     std::memcpy(no_mdat.data() + 100 + 116 + 4, "junk", 4);
     run = run_extractor(spec, no_mdat, 104);
     EXPECT_TRUE(run.files.empty());
-    EXPECT_EQ(run.result, 116u - 4);
-    // A zero atom size.
+    EXPECT_EQ(run.result, 4u);
+    // A zero atom size first: the movie would run to the disk's end, which
+    // is not known here.
     Bytes zero = buf;
     sample::put_be32(zero, 100, 0);
     EXPECT_EQ(run_extractor(spec, zero, 104).result, 4u);
-    // The walk passes the bytes given: the file may go on.
-    EXPECT_FALSE(run_extractor(spec, Bytes(buf.begin(), buf.begin() + 2000), 104).result);
+    // A movie far longer than the bytes given: its atoms are read on the
+    // disk; the disk's end cutting its last atom leaves no movie.
+    const Bytes film = sample::make_mov(rng, 300 * 1024 * 1024);
+    RunOptions o;
+    o.disk = &film;
+    run = run_extractor(spec, film.data(), 4096, 4, o);
+    ASSERT_EQ(run.files.size(), 1u);
+    EXPECT_EQ(run.files[0].size, film.size());
+    const Bytes cut(film.begin(), film.end() - 1);
+    o.disk = &cut;
+    EXPECT_TRUE(run_extractor(spec, cut.data(), 4096, 4, o).files.empty());
 }
 
 TEST(ExeExtractor, LastSectionEndsTheFile) {
@@ -107,10 +135,19 @@ TEST(ExeExtractor, LastSectionEndsTheFile) {
     EXPECT_EQ(run.files[0].extension, "dll");
     EXPECT_EQ(spec.extension, "exe");
 
-    // Cut to the bytes given.
-    run = run_extractor(spec, Bytes(exe.begin(), exe.begin() + 3000));
+    // Never cut to the bytes given: the last section's end is on the disk,
+    // or there is no file.
+    EXPECT_TRUE(run_extractor(spec, Bytes(exe.begin(), exe.begin() + 3000)).files.empty());
+    run = run_on_disk(spec, exe, 3000);
     ASSERT_EQ(run.files.size(), 1u);
-    EXPECT_EQ(run.files[0].size, 3000u);
+    EXPECT_EQ(run.files[0].size, exe.size());
+    // A signature appended after the sections (the security directory)
+    // belongs to the file.
+    Bytes signed_exe = exe;
+    sample::put_le32(signed_exe, 0x80 + 24 + 96 + 32, static_cast<uint32_t>(exe.size()));
+    sample::put_le32(signed_exe, 0x80 + 24 + 96 + 36, 1000);
+    signed_exe.resize(exe.size() + 1000, 0x05);
+    EXPECT_EQ(run_extractor(spec, padded(signed_exe)).files.at(0).size, exe.size() + 1000);
 
     Bytes no_pe = exe;
     no_pe[0x80] = 'X';
@@ -126,8 +163,10 @@ TEST(ExeExtractor, LastSectionEndsTheFile) {
     sample::put_le16(many, 0x80 + 6, 0xFFFF);
     EXPECT_EQ(run_extractor(spec, padded(many)).result, 0x80u);
     Bytes small = exe;
-    sample::put_le32(small, 0x80 + 288 + 16, 0);
-    sample::put_le32(small, 0x80 + 288 + 20, 100);
+    for (size_t section : {0x80 + 248, 0x80 + 288}) {
+        sample::put_le32(small, section + 16, 0);
+        sample::put_le32(small, section + 20, 100);
+    }
     EXPECT_EQ(run_extractor(spec, padded(small)).result, 0x80u + 248 + 80 + 60);
     EXPECT_EQ(run_extractor(spec, Bytes(exe.begin(), exe.begin() + 99)).result, 2u);
 }

@@ -103,13 +103,25 @@ TEST(CopyOut, ShortDiskStopAndUncreatableFileAreNotSuccess) {
     const std::string out = d.dir.path() + "/short";
     CopyResult r = cdr_copy_out(f, d.disk->copy_fd(), out, buf, {});
     EXPECT_EQ(r.status, CopyStatus::ReadShort);
-    EXPECT_EQ(read_bytes(out), d.slice(3072, 1024)) << "the partial file stays";
+    // What the disk gave stays, under a name nobody takes for a recovered file.
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(read_bytes(out + ".part"), d.slice(3072, 1024));
 
+    // A copy stopped halfway leaves nothing, not a half file under the
+    // found file's name; an earlier whole copy of the same name stays.
+    Disk big(3 * 1024 * 1024);
     f.offset = 0;
-    f.size = 4096;
-    r = cdr_copy_out(f, d.disk->copy_fd(), out, buf, [](uint64_t, uint64_t, const FoundFile*) { return kProgressStop; });
+    f.size = 1024;
+    const std::string whole = d.dir.path() + "/whole";
+    ASSERT_TRUE(cdr_copy_out(f, big.disk->copy_fd(), whole, buf, {}).ok());
+    f.size = 3 * 1024 * 1024;
+    int calls = 0;
+    r = cdr_copy_out(f, big.disk->copy_fd(), whole, buf,
+                     [&](uint64_t, uint64_t, const FoundFile*) { return ++calls > 1 ? kProgressStop : kProgressGoOn; });
     EXPECT_EQ(r.status, CopyStatus::Stopped);
-    EXPECT_EQ(r.written, 0u);
+    EXPECT_EQ(r.written, 1024u * 1024);
+    EXPECT_FALSE(fs::exists(whole + ".part"));
+    EXPECT_EQ(read_bytes(whole), big.slice(0, 1024));
 
     r = cdr_copy_out(f, d.disk->copy_fd(), d.dir.path() + "/no/such/folder/x", buf, {});
     EXPECT_EQ(r.status, CopyStatus::CreateFailed);
@@ -228,7 +240,8 @@ TEST(FoundFileWriter, WriteFailureIsCountedAndReported) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(fs::file_size(job.destination + "/jpg/20.jpg"), 4000u) << "cut short by the limit";
+    EXPECT_FALSE(fs::exists(job.destination + "/jpg/20.jpg")) << "no half file";
+    EXPECT_FALSE(fs::exists(job.destination + "/jpg/20.jpg.part")) << "nothing of a failed write";
     EXPECT_EQ(read_bytes(job.destination + "/jpg/60.jpg"), d.slice(30720, 100));
 }
 

@@ -37,6 +37,13 @@ std::vector<uint8_t> pattern_bytes(size_t n, uint8_t seed) {
     return b;
 }
 
+// A carve's result that read `n` bytes.
+CarveResult read(uint64_t n) {
+    CarveResult r;
+    r.bytes_read = n;
+    return r;
+}
+
 // A slow disk: with the gate closed every chunk waits until the test lets it
 // through. Each chunk reports its start several times (as the engine does,
 // once per file type) and then its end.
@@ -148,7 +155,7 @@ void spin_until(Pred p) {
 TEST(ScanJobHandshake, PauseThenStopReleasesThePausedThread) {
     Fixture fx;
     SlowDisk disk(1000, /*gated=*/true);
-    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return read(disk.carve(d, p)); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return job.state() == kScanRunning; });
     ASSERT_EQ(job.disks().size(), 2u) << "the fixed disk is not scanned";
@@ -177,7 +184,7 @@ TEST(ScanJobHandshake, PauseThenStopReleasesThePausedThread) {
 TEST(ScanJobHandshake, StopWhileRunningReturnsOnceAcknowledged) {
     Fixture fx;
     SlowDisk disk(1000, true);
-    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return read(disk.carve(d, p)); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return job.state() == kScanRunning; });
     disk.allow(5);
@@ -203,7 +210,7 @@ TEST(ScanJobHandshake, StopWhileRunningReturnsOnceAcknowledged) {
 TEST(ScanJobHandshake, PauseResumeRoundTripThenRequestsAfterTheEndChangeNothing) {
     Fixture fx;
     SlowDisk disk(50, true);
-    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return read(disk.carve(d, p)); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return job.state() == kScanRunning; });
     disk.wait_parked();
@@ -232,7 +239,7 @@ TEST(ScanJobHandshake, RequestsRacingTheEndNeverHang) {
     for (int round = 0; round < 200; ++round) {
         Fixture fx;
         SlowDisk disk(2, false);
-        ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
+        ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return read(disk.carve(d, p)); }, fx.sink);
         job.start();
         fx.pump(job, [&] { return job.state() != kScanIdle; });
         while (job.state() != kScanFinished) {
@@ -245,7 +252,7 @@ TEST(ScanJobHandshake, RequestsRacingTheEndNeverHang) {
 TEST(ScanJobEvents, ProgressPerDiskNeverRepeatsOrGoesBackwards) {
     Fixture fx;
     SlowDisk disk(300, false);
-    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return read(disk.carve(d, p)); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return fx.all_done(); });
 
@@ -280,7 +287,7 @@ TEST(ScanJobEvents, FirstJpegCreatesItsTypeNodeWithOneItem) {
     bool disk_unchecked = false, go_on = false;
     // Sets up type nodes as the engine does, waits until the test has
     // unchecked the disk, records one JPEG, waits, records another.
-    auto carve = [&](CdrNode& d, const ProgressFn& p) -> uint64_t {
+    auto carve = [&](CdrNode& d, const ProgressFn& p) -> CarveResult {
         CdrNode* jpg = d.add_child(CdrKind::FileType, "jpg");
         d.add_child(CdrKind::FileType, "png");
         {
@@ -293,7 +300,7 @@ TEST(ScanJobEvents, FirstJpegCreatesItsTypeNodeWithOneItem) {
             cv.wait(lk, [&] { return go_on; });
         }
         p(d.length, 4096, &jpg->add_found_file("8.jpg", 50, 4096));
-        return d.length;
+        return read(d.length);
     };
     ScanJob job(fx.enumerate(), carve, fx.sink);
     job.start();
@@ -338,7 +345,7 @@ TEST(ScanJobEvents, FirstJpegCreatesItsTypeNodeWithOneItem) {
 TEST(ScanJobEvents, ReloadFreesTheTreeAndAllowsANewScan) {
     Fixture fx;
     SlowDisk disk(4, false);
-    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return disk.carve(d, p); }, fx.sink);
+    ScanJob job(fx.enumerate(), [&](CdrNode& d, const ProgressFn& p) { return read(disk.carve(d, p)); }, fx.sink);
     job.start();
     fx.pump(job, [&] { return fx.all_done(); });
     job.reload();

@@ -93,14 +93,19 @@ TEST_P(ContactsReader, LiveThenBackupThenFreeSpace) {
 
     std::vector<int64_t> keys;
     for (const auto& [key, contact] : map) keys.push_back(key);
-    // Library contacts by descending raw_contact_id, then rebuilt ones.
-    ASSERT_EQ(keys, (std::vector<int64_t>{-4, -2, -1, 3}));
+    // Contacts of the live rows by descending raw_contact_id, then rebuilt ones.
+    ASSERT_EQ(keys, (std::vector<int64_t>{-4, -2, -1, 1, 3}));
 
     const ContactRecord& ana = map.at(-1);
     EXPECT_FALSE(ana.deleted);
     EXPECT_EQ(ana.raw_contact_id, 1);
     EXPECT_EQ(ana.name, "Ana");
-    EXPECT_EQ(ana.phone, "111|222|999");  // union, in list order, no repeats
+    EXPECT_EQ(ana.phone, "111|222");  // what the work copy holds, in list order, no repeats
+    // A number only the backup copy still holds is gone from the phone: an
+    // earlier value of Ana, not one of her live ones.
+    EXPECT_TRUE(map.at(1).deleted);
+    EXPECT_EQ(map.at(1).phone, "999");
+    EXPECT_EQ(map.at(1).name, "Ana");
     EXPECT_EQ(map.at(-2).name, "Bo");
     EXPECT_FALSE(map.at(-2).deleted);
     EXPECT_TRUE(map.at(-4).deleted);  // only the backup holds it
@@ -112,8 +117,8 @@ TEST_P(ContactsReader, LiveThenBackupThenFreeSpace) {
     EXPECT_EQ(cyd.name, "Cyd Lost");  // seen in both copies' free space, once
     EXPECT_EQ(cyd.phone, "+44 7700 900444");
     // Android files email under mimetype id 1, which SQLite stores as the
-    // constant 1 rather than a 1-byte integer: such a row is not rebuilt.
-    EXPECT_EQ(cyd.email, "");
+    // constant 1 (no value byte): the row is rebuilt all the same.
+    EXPECT_EQ(cyd.email, "cyd@example.org");
     EXPECT_EQ(cyd.others, "");
 
     // The backup's table stays for whoever scans free space next.
@@ -156,6 +161,29 @@ TEST(ContactsReaderEdges, EditsGiveEarlierValuesNotPhantomContacts) {
     EXPECT_EQ(earlier.raw_contact_id, 1);
     EXPECT_EQ(earlier.phone, "111");
     EXPECT_EQ(earlier.name, "Ana");
+}
+
+// A contact deleted on the phone but not yet synced keeps its rows, flagged
+// deleted = 1 on its raw contact: it is a deleted contact, with its values.
+TEST(ContactsReaderEdges, ContactsDeletedOnThePhoneButNotSyncedAreDeleted) {
+    test::TempDir temp("quen-readers-soft");
+    const fs::path path = fs::path(temp.path()) / "contacts2.db";
+    {
+        TestDb db(path);
+        make_contacts_schema(db, Layout::Current);
+        add_data(db, 7, 1, "Ana");
+        add_data(db, 7, 2, "Bo");
+        add_data(db, 5, 2, "333");
+        db.exec("UPDATE raw_contacts SET deleted = 1 WHERE _id = 2;");
+    }
+    ContactMap map;
+    read_contacts(path.string(), "", map, nullptr);
+    ASSERT_EQ(map.count(-1), 1u);
+    ASSERT_EQ(map.count(-2), 1u);
+    EXPECT_FALSE(map.at(-1).deleted);
+    EXPECT_TRUE(map.at(-2).deleted);
+    EXPECT_EQ(map.at(-2).name, "Bo");
+    EXPECT_EQ(map.at(-2).phone, "333");
 }
 
 // Reading the copies, as the phone scan and `read` do, creates, changes and
