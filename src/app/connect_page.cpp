@@ -1,6 +1,9 @@
 #include "app/connect_page.h"
 
+#include <QImage>
 #include <QPainter>
+
+#include <algorithm>
 
 #include "app/main_layout.h"
 #include "ui/skin/drawing_helpers.h"
@@ -10,6 +13,10 @@ namespace quen::app {
 namespace {
 
 using phone::DeviceState;
+
+// The animation's second caption line, in the picture's coordinates.
+constexpr int kCaptionNoteY = 272;
+constexpr int kCaptionNoteHeight = 22;
 
 const char* const kTips[] = {
     "1. Be sure you've installed the drive of your device",
@@ -45,6 +52,23 @@ void paint_state_texts(QPainter& p, DeviceState state) {
     p.drawText(fix, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, QString::fromUtf8(text.fix));
 }
 
+// The copy under way in place of the animation's second caption line, on
+// the frame's own background there so the line it covers does not show.
+void paint_status(QPainter& p, const QPixmap& frame, const QString& status) {
+    const QRect pic = kPictureRect;
+    const QRect line(pic.left(), pic.top() + kCaptionNoteY, pic.width(), kCaptionNoteHeight);
+    QColor ground(Qt::white);
+    if (!frame.isNull()) {
+        const QImage image = frame.toImage();
+        const int y = (kCaptionNoteY + kCaptionNoteHeight / 2) * image.height() / pic.height();
+        if (y < image.height()) ground = image.pixelColor(2, y);
+    }
+    p.fillRect(line, ground);
+    p.setPen(QColor(110, 118, 129));
+    p.setFont(ui::get_font("Arial", 13, 400));
+    p.drawText(line, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextSingleLine, status);
+}
+
 }  // namespace
 
 bool has_state_texts(phone::LoadState state) {
@@ -52,12 +76,23 @@ bool has_state_texts(phone::LoadState state) {
            state != static_cast<int>(DeviceState::Ready) && state != static_cast<int>(DeviceState::NotAuthorized);
 }
 
-void paint_connect_page(QPainter& p, phone::LoadState state, const QPixmap& frame, const ConnectPictures& pictures) {
+QString transfer_text(const phone::TransferProgress& progress) {
+    if (progress.remote.empty()) return {};
+    const QString name = QString::fromStdString(progress.remote.substr(progress.remote.find_last_of('/') + 1));
+    const auto mb = [](std::uint64_t bytes) { return QString::number(static_cast<double>(bytes) / 1e6, 'f', 1); };
+    if (!progress.total) return QString("Copying %1 from the phone: %2 MB").arg(name, mb(progress.bytes));
+    const std::uint64_t percent = std::min<std::uint64_t>(progress.bytes, progress.total) * 100 / progress.total;
+    return QString("Copying %1 from the phone: %2 of %3 MB (%4%)").arg(name, mb(progress.bytes), mb(progress.total)).arg(percent);
+}
+
+void paint_connect_page(QPainter& p, phone::LoadState state, const QPixmap& frame, const ConnectPictures& pictures,
+                        const QString& status) {
     p.drawPixmap(QPoint(0, 0), pictures.background);
     p.drawPixmap(QPoint(1, 74), pictures.step);
     const QRect pic = kPictureRect;
     if (state == phone::kLoading) {
         if (!frame.isNull()) p.drawPixmap(pic, frame);
+        if (!status.isEmpty()) paint_status(p, frame, status);
     } else if (state == static_cast<int>(DeviceState::NotAuthorized)) {
         p.drawPixmap(pic, pictures.authorise);
         p.setPen(QColor(52, 166, 106));

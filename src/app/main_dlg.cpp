@@ -210,6 +210,7 @@ bool CMainDlg::event(QEvent* e) {
     if (const Message* m = ui::sink_message(e)) {
         switch (m->id) {
             case WM_DEVICE_STATE: on_device_state(m->wparam); break;
+            case WM_TRANSFER_PROGRESS: on_transfer_progress(); break;
             case WM_LOAD_PROGRESS: on_load_progress(m->wparam, m->lparam); break;
             case WM_PHONE_DATA_LOADED: on_phone_data_loaded(); break;
             case WM_UPDATE_RESULT: on_update_result(m->wparam, m->lparam); break;
@@ -229,7 +230,7 @@ void CMainDlg::paintEvent(QPaintEvent*) {
         p.drawPixmap(QPoint(0, 0), results_background_);
         return;
     }
-    paint_connect_page(p, load_state_, animation_->currentPixmap(), pictures_);
+    paint_connect_page(p, load_state_, animation_->currentPixmap(), pictures_, transfer_text_);
     if (load_state_ == phone::kLoading && !animation_running_) {
         animation_running_ = true;
         animation_timer_.start(kFirstFrameMs);
@@ -312,20 +313,23 @@ void CMainDlg::close_program(int exit_code) {
     sink_->close();
     copy_worker_.reset();
     phone_.reset();
+    hide();
 
+    // The phone's threads are detached and hold their job; told to stop they
+    // end soon (the copy under way is cut and its part deleted, a reader
+    // finishes the database it reads). Only then are the work files deleted,
+    // so that no copy lands in a folder already removed, and the adb server
+    // stopped, so that no adb call of theirs starts it again. A thread that
+    // overstays is not waited for: its files go from under it.
+    const auto deadline = std::chrono::steady_clock::now() + kWorkerGrace;
+    while (!phone_threads.expired() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     phone::delete_work_files(work_);
     phone::remove_work_folder(work_);
     phone::AdbHelper helper;
     helper.path = options_.adb;
     phone::adb_kill_server(helper);
-    hide();
 
-    // The phone's threads are detached; they end soon once told to stop (a
-    // reader finishes the database it reads). The program does not end under
-    // them unless they overstay.
-    const auto deadline = std::chrono::steady_clock::now() + kWorkerGrace;
-    while (!phone_threads.expired() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     for (update::UpdateCheckHandle& check : update_checks_) check.wait_for(std::chrono::milliseconds(1500));
     update_checks_.clear();
     emit finished(exit_code);

@@ -95,6 +95,8 @@ public:
     ui::TreeItem* contacts_item() const { return contacts_item_; }
     ui::TreeItem* messages_item() const { return messages_item_; }
     bool animating() const { return animation_running_; }
+    // What is being copied from the phone, shown under the animation.
+    const QString& transfer_status() const { return transfer_text_; }
     // The phone scan under way or last finished (null after Back or close);
     // its threads hold it as long as they run.
     std::shared_ptr<const phone::PhoneScan> phone_scan() const { return phone_; }
@@ -130,6 +132,7 @@ private:
 
     // The phone (phone_flow.cpp).
     void start_acquisition();
+    void on_transfer_progress();
     void on_device_state(WParam state);
     void on_load_progress(WParam step, LParam total);
     void on_phone_data_loaded();
@@ -191,6 +194,7 @@ private:
     bool animation_running_ = false;
     QTimer animation_timer_;  // timer 2
     QTimer update_timer_;     // timer 3
+    QString transfer_text_;   // the copy under way, under the animation
 
     std::map<int, ui::CImgButton*> buttons_;
     std::map<int, QLabel*> labels_;

@@ -3,6 +3,7 @@
 #include <QProgressBar>
 
 #include "app/main_dlg.h"
+#include "app/connect_page.h"
 #include "app/main_layout.h"
 #include "app/notice_board.h"
 #include "app/results_notes.h"
@@ -27,7 +28,16 @@ void CMainDlg::start_acquisition() {
     phone::start_acquisition(phone_);
 }
 
+void CMainDlg::on_transfer_progress() {
+    if (!phone_ || page_ != kPageConnect) return;
+    const QString text = transfer_text(phone_->transfer_progress());
+    if (text == transfer_text_) return;
+    transfer_text_ = text;
+    update(kPictureRect);
+}
+
 void CMainDlg::on_device_state(WParam state) {
+    transfer_text_.clear();
     stop_animation();
     animation_index_ = 0;
     load_state_ = static_cast<phone::LoadState>(state);
@@ -91,6 +101,7 @@ void CMainDlg::on_phone_data_loaded() {
     tree_->setCurrentItem(contacts_item_);
     if (shown_item_ != contacts_item_) show_category(contacts_item_);
 
+    root_item_->setToolTip(0, QString::fromStdString(phone_summary(phone_->acquisition)));
     notices_->set_notes(phone_notes(phone_->acquisition, phone_->read_failures));
     pending_images_.clear();
     start_storage_scan(options_.system_disks, images_);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cdr/disks/disk_enum.h"
+#include "cdr/engine/carve_reader.h"
 #include "phone/acquisition.h"
 
 namespace quen::app {
@@ -14,6 +15,15 @@ namespace quen::app {
 // One sentence each, saying what happened and, where there is one, the fix.
 std::vector<std::string> phone_notes(const phone::AcquisitionReport& acquisition,
                                      const std::vector<std::string>& read_failures);
+
+// The phone as the user knows it, with how it was read: "Google Pixel 7,
+// Android 14 (API 34), serial 1A2B, root: su -c".
+std::string phone_summary(const phone::AcquisitionReport& acquisition);
+
+// A disk whose scan skipped unreadable sectors (how much, in how many
+// places), or that stopped answering part way.
+std::vector<std::string> disk_read_notes(const std::string& disk, const std::vector<cdr::ByteRange>& unreadable,
+                                         const std::string& error);
 
 // The problems of the enumeration that concern removable disks (fixed disks
 // are never scanned), and why a scan ended early.

@@ -94,6 +94,10 @@ void CMainDlg::on_scan_event(StorageScan& scan) {
                 }
             }
             tree_->viewport()->update();
+            if (e->disk_index < scan.job->unreadable().size())
+                notices_->add_notes(disk_read_notes(disk_item->text(0).toStdString(),
+                                                    scan.job->unreadable()[e->disk_index],
+                                                    scan.job->disk_errors()[e->disk_index]));
             break;
         case cdr::kScanAllDone:
             scan.finished = true;

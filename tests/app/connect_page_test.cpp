@@ -1,7 +1,10 @@
 // The connect page of the real window, on the phone simulator: the loading
 // animation while the listing runs, then each state a phone can end in, with
-// Refresh enabled only once the listing is over.
+// Refresh enabled only once the listing is over; the copy's progress while
+// the phone is read, and a close in the middle of it.
 #include <QTest>
+
+#include <filesystem>
 
 #include "app/main_layout.h"
 #include "app_fixtures.h"
@@ -11,6 +14,7 @@
 #include "ui/tree/result_tree.h"
 #include "ui_test_main.h"
 
+namespace fs = std::filesystem;
 using namespace quen;
 using phone::DeviceState;
 
@@ -56,6 +60,29 @@ private slots:
             QCOMPARE(w->page(), int(app::kPageConnect));
             QVERIFY(!w->tree()->isVisible());
         }
+    }
+
+    void copy_progress_shows_while_loading_and_close_ends_the_copy() {
+        const int threads_before = test::thread_count();
+        test::SimPhone phone;
+        phone.ready();
+        phone.rooted();
+        test::put_sample_databases(phone);
+        phone.set("pull-rate", "100000");  // a slow link: each database takes seconds
+        test::Window w(test::window_options(phone));
+        QTRY_VERIFY_WITH_TIMEOUT(w->transfer_status().contains("%"), 20000);
+        QVERIFY(w->transfer_status().startsWith("Copying "));
+        QCOMPARE(w->page(), int(app::kPageConnect));
+        QVERIFY(w->animating());
+        const std::string run_folder = w->work_folder().run_folder;
+        QVERIFY(fs::exists(run_folder));
+
+        // Closed part way through a copy: the copy is cut, then the work
+        // folder goes; nothing of the phone's is left on this computer.
+        QTest::mouseClick(w->button(app::kIdClose), Qt::LeftButton);
+        QVERIFY(w.finished);
+        QVERIFY(!fs::exists(run_folder));
+        QTRY_COMPARE(test::thread_count(), threads_before);
     }
 
     void no_adb_helper_is_its_own_state() {

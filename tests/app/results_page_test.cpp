@@ -1,6 +1,6 @@
 // The results page of the real window on the sample phone (simulated): the
 // eight load steps, the counted labels, everything checked, Back answered No
-// and Yes, and a phone without root.
+// and Yes, and a phone without root (its live records only).
 #include <QProgressBar>
 #include <QTest>
 
@@ -59,6 +59,8 @@ private slots:
         QVERIFY(!w->button(app::kIdResume)->isVisible());
 
         // Everything checked: records, tree items, the list and its box.
+        QVERIFY(std::any_of(scan->contact_map.begin(), scan->contact_map.end(), [](const auto& c) { return c.second.deleted; }));
+        QVERIFY(w->root_item()->toolTip(0).contains("Android"));
         for (const auto& [key, c] : scan->contact_map) QVERIFY(c.checked);
         for (const auto& [key, t] : scan->thread_map) QVERIFY(t.checked);
         for (ui::TreeItem* item : {w->root_item(), w->contacts_item(), w->messages_item()}) QVERIFY(item->checked);
@@ -112,16 +114,23 @@ private slots:
         QCOMPARE(w->contacts_item()->text(0), QString("Contacts (%1)").arg(scan->contact_map.size()));
     }
 
-    void phone_without_root_says_why_nothing_was_read() {
+    void phone_without_root_shows_its_live_records_and_says_why_no_deleted_ones() {
         test::SimPhone phone;
         phone.ready();
         test::put_sample_databases(phone);  // there, but open to root only
         test::Window w(test::window_options(phone));
         QTRY_VERIFY_WITH_TIMEOUT(loaded(*w), 60000);
-        QCOMPARE(w->contacts_item()->text(0), QString("Contacts (0)"));
-        QCOMPARE(w->messages_item()->text(0), QString("Message (0)"));
+        const auto scan = w->phone_scan();
+        QVERIFY(!scan->contact_map.empty() && !scan->thread_map.empty());
+        QCOMPARE(w->contacts_item()->text(0), QString("Contacts (%1)").arg(scan->contact_map.size()));
+        QCOMPARE(w->messages_item()->text(0), QString("Message (%1)").arg(scan->thread_map.size()));
+        for (const auto& [key, c] : scan->contact_map) QVERIFY(!c.deleted);
+        for (const auto& [key, t] : scan->thread_map) QVERIFY(!t.deleted);
+        QVERIFY(w->list()->row_count() > 0 && w->list()->row_checked(0));
         QVERIFY(w->notices()->isVisible());
         QVERIFY(w->notices()->full_text().contains("no root"));
+        QVERIFY(w->notices()->full_text().contains("deleted ones need root"));
+        QVERIFY(w->root_item()->toolTip(0).contains("root: none"));
     }
 };
 

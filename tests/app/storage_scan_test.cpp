@@ -1,7 +1,7 @@
 // The storage scan in the real window over the sample card: the file-type
 // folders it adds under the disk, Pause, Resume and Stop, Recover writing the
 // reports and the files byte for byte, closing while paused, and an image
-// opened from the menu when there is no phone.
+// opened from the menu when there is no phone, with what its scan skipped.
 #include <QProgressBar>
 #include <QTest>
 
@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "app/main_layout.h"
+#include "app/notice_board.h"
 #include "app_fixtures.h"
 #include "cdr/scan/scan_job.h"
 #include "ui/controls/img_button.h"
@@ -69,7 +70,17 @@ class StorageScanTest : public QObject {
 private slots:
     void image_opened_without_phone_is_scanned_into_type_folders() {
         test::SimPhone phone;  // no phone attached
-        test::Window w(test::window_options(phone));
+        app::AppOptions options = test::window_options(phone);
+        // The card has two bad stretches, skipped by the reader, and ends
+        // early: the results page says how much was skipped and why it ended.
+        options.carve = [](cdr::CdrNode& disk, const cdr::ProgressFn& progress) {
+            cdr::CarveResult r = cdr::ScanJob::carve_whole_disk(disk, progress);
+            r.unreadable = {{4096, 8192}, {1 << 20, 512}};
+            r.status = cdr::CarveStatus::DeviceLost;
+            r.message = "read error at 1048576: Input/output error\nmore";
+            return r;
+        };
+        test::Window w(std::move(options));
         QTRY_COMPARE_WITH_TIMEOUT(w->load_state(), int(phone::DeviceState::NoDevice), 15000);
         w->set_image_chooser([](QWidget*) { return QString::fromStdString(test::sample_card().path); });
         w->run_menu_command(app::kMenuOpenImage);
@@ -82,6 +93,10 @@ private slots:
         // One folder per type found, "type (count)", as many as the card holds.
         QCOMPARE(type_labels(disk_item(*w)), expected_types());
         QVERIFY(expected_types().count("jpg"));
+        const QString notes = w->notices()->full_text();
+        QVERIFY2(notes.contains("sample-card.img: 8.5 KB in 2 places could not be read"), qPrintable(notes));
+        QVERIFY2(notes.contains("sample-card.img stopped answering during the scan (read error at 1048576: Input/output error)"),
+                 qPrintable(notes));
     }
 
     void pause_resume_and_stop_while_scanning() {
