@@ -58,12 +58,17 @@ private slots:
         add("2024-05-01 08:00:00", "second", 1);
         add("2024-05-01 08:00:00", "", 1);  // no bubble for an empty body
         add("2024-05-01 08:00:00", "third", 2);
+        add("", "undated", 1);  // a deleted message whose date was lost
         CMsgInfoBoard board(nullptr);
         board.resize(240, 507);
         board.show_conversation(&t);
         std::vector<QString> bodies;
         for (CMsgInfoItem* b : board.bubbles()) bodies.push_back(b->body());
-        QCOMPARE(bodies, (std::vector<QString>{"first", "second", "third", "later"}));
+        QCOMPARE(bodies, (std::vector<QString>{"undated", "first", "second", "third", "later"}));
+        QCOMPARE(board.bubbles()[0]->time(), QString("date unknown"));
+        QCOMPARE(board.bubbles()[1]->time(), QString("2024-05-01 08:00:00"));
+        t.messages.pop_back();
+        board.show_conversation(&t);
         QCOMPARE(board.bubbles()[0]->direction(), int(kSent));
         QCOMPARE(board.bubbles()[1]->direction(), int(kReceived));
         QCOMPARE(board.bubbles()[0]->y(), 30);

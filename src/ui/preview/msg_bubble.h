@@ -31,6 +31,7 @@ public:
     int direction() const { return direction_; }
     const BubbleGeometry& geometry_of_bubble() const { return geometry_; }
     const QString& body() const { return body_; }
+    const QString& time() const { return time_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
