@@ -15,6 +15,8 @@ ParsedArguments parse_app_arguments(const std::vector<std::string>& arguments) {
                  "Show the program at work on a bundled sample phone (simulated) and a sample card");
     cli.add_option("--adb", out.options.adb,
                    "The adb helper to use (default: the one beside the program, else adb on PATH)");
+    cli.add_option("--serial", out.options.serial,
+                   "The phone to read when several are attached (default: $ANDROID_SERIAL, else the first listed)");
     cli.add_option("--image", out.options.images, "A disk image to scan as a removable disk (repeatable)")
         ->check(CLI::ExistingFile);
     bool version = false;

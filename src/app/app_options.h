@@ -2,7 +2,7 @@
 // What the window program is told when it starts: its command line, and what
 // the tests and the demo set in its place.
 //
-//   quenfora [--demo] [--adb PATH] [--image FILE]... [--version] [--help]
+//   quenfora [--demo] [--adb PATH] [--serial SERIAL] [--image FILE]... [--version] [--help]
 #include <string>
 #include <vector>
 
@@ -14,6 +14,9 @@ namespace quen::app {
 struct AppOptions {
     // The adb helper; empty: the one beside the program, else adb on PATH.
     std::string adb;
+    // The phone to read when several are attached; empty: $ANDROID_SERIAL,
+    // else the first listed.
+    std::string serial;
     // Image files scanned as removable disks together with the card.
     std::vector<std::string> images;
     // Whether the PC's own removable disks are scanned (the demo and the

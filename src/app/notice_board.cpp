@@ -40,7 +40,8 @@ void NoticeBoard::add_notes(const std::vector<std::string>& notes) {
 
 QString NoticeBoard::full_text() const {
     QStringList lines;
-    for (const std::string& n : notes_) lines << QString::fromStdString(n);
+    // A bullet each, so that notes that wrap over several lines stay apart.
+    for (const std::string& n : notes_) lines << QString::fromUtf8("\u2022 ") + QString::fromStdString(n);
     return lines.join('\n');
 }
 

@@ -21,7 +21,7 @@ public:
     void set_notes(std::vector<std::string> notes);
     void add_notes(const std::vector<std::string>& notes);
     const std::vector<std::string>& notes() const { return notes_; }
-    // Every note, one per line.
+    // Every note, one per line, each after a bullet.
     QString full_text() const;
 
 signals:

@@ -22,6 +22,7 @@ void CMainDlg::start_acquisition() {
     phone_ = std::make_shared<phone::PhoneScan>();
     phone_->sink = sink_;
     phone_->helper.path = options_.adb;
+    phone_->helper.serial = options_.serial;
     phone_->work = work_;
     phone_loaded_ = false;
     load_state_ = phone::kLoading;

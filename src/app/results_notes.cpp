@@ -60,7 +60,7 @@ std::vector<std::string> disk_read_notes(const std::string& disk, const std::vec
 std::vector<std::string> disk_notes(const std::vector<cdr::EnumProblem>& problems, const std::string& scan_failure) {
     std::vector<std::string> notes;
     for (const cdr::EnumProblem& p : problems)
-        if (p.removable) notes.push_back(p.text);
+        if (p.removable) notes.push_back(sentence(p.text));
     if (!scan_failure.empty()) notes.push_back("The card scan ended early: " + scan_failure);
     return notes;
 }

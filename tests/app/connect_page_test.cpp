@@ -85,6 +85,19 @@ private slots:
         QTRY_COMPARE(test::thread_count(), threads_before);
     }
 
+    void the_phone_asked_for_is_read_among_several() {
+        test::SimPhone phone;
+        phone.listing("List of devices attached\nR58M20ABCDE\tunauthorized\nemulator-5554\tdevice\n\n");
+        phone.rooted();
+        app::AppOptions options = test::window_options(phone);
+        options.serial = "emulator-5554";
+        test::Window w(std::move(options));
+        QTRY_COMPARE_WITH_TIMEOUT(w->page(), int(app::kPageResults), 15000);
+        QCOMPARE(w->load_state(), state_of(DeviceState::Ready));
+        QTRY_VERIFY_WITH_TIMEOUT(w->button(app::kIdBack)->isVisible(), 30000);
+        QVERIFY(w->root_item()->toolTip(0).contains("serial emulator-5554"));
+    }
+
     void no_adb_helper_is_its_own_state() {
         test::SimPhone phone;
         app::AppOptions options = test::window_options(phone);

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
 namespace quen::ui {
 
 enum BubbleDirection : int { kReceived = 1, kSent = 2 };
@@ -21,6 +23,10 @@ struct BubbleGeometry {
 // (the line count rounded up; more when word wrapping or line breaks need
 // them, so the body is never cut).
 BubbleGeometry bubble_geometry(int direction, const QString& body);
+
+// Where each line of the body starts in its text box of `width` (font key
+// 256): at least the font's line spacing apart whatever scripts a line mixes.
+std::vector<int> bubble_line_tops(const QString& body, int width);
 
 class CMsgInfoItem final : public QWidget {
     Q_OBJECT

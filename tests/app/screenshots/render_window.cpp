@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <filesystem>
@@ -16,8 +17,10 @@
 #include "app/demo/demo_session.h"
 #include "app/main_dlg.h"
 #include "app/main_layout.h"
+#include "app/notice_board.h"
 #include "cdr/scan/scan_job.h"
 #include "ui/controls/img_button.h"
+#include "ui/dialogs/msg_box.h"
 #include "ui/list/check_list.h"
 #include "ui/preview/image_board.h"
 #include "ui/skin/font_setup.h"
@@ -99,6 +102,16 @@ void connect_pages(const app::DemoSession& demo) {
         save(*s.window, "connect-loading.png");
         std::filesystem::remove(phone + "/delay-devices");
     }
+    {
+        // A slow link: the copy's progress shows under the animation.
+        std::FILE* f = std::fopen((phone + "/pull-rate").c_str(), "w");
+        if (f) std::fputs("60000", f), std::fclose(f);
+        Shot s(demo_options(demo));
+        wait_for([&] { return s.window->transfer_status().contains("%"); });
+        settle(1200);
+        save(*s.window, "connect-copying.png");
+        std::filesystem::remove(phone + "/pull-rate");
+    }
     const std::pair<std::string, const char*> states[] = {
         {"List of devices attached\n\n", "connect-no-phone.png"},
         {app::one_phone_listing("unauthorized"), "connect-not-authorized.png"},
@@ -168,14 +181,42 @@ void results_pages(const app::DemoSession& demo) {
     save(w, "results-picture.png");
 }
 
-// A phone without root and an image that cannot be opened: the notes.
+// A phone without root, an image that cannot be opened and a card with bad
+// sectors (played by the carver reporting two unreadable stretches): the notes.
 void results_notes(const app::DemoSession& demo) {
     demo.set_rooted(false);
     app::AppOptions o = demo_options(demo);
     o.images.push_back(demo.folder() + "/old-card.img");
+    o.carve = [](cdr::CdrNode& disk, const cdr::ProgressFn& progress) {
+        cdr::CarveResult r = cdr::ScanJob::carve_whole_disk(disk, progress);
+        r.unreadable = {{7 << 20, 64 << 10}, {19 << 20, 4 << 10}};
+        return r;
+    };
     Shot s(o);
     wait_for([&] { return s.window->scan_state() == cdr::kScanFinished && s.window->storage_scans().back()->finished; });
     save(*s.window, "results-notes.png");
+
+    // Every note whole, as a click on them shows it.
+    bool boxed = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets()) {
+            auto* box = qobject_cast<ui::CMsgBox*>(top);
+            if (!box || !box->isVisible() || boxed) continue;
+            boxed = true;
+            poll.stop();
+            save(*s.window, "results-notes-details.png");
+            QTest::mouseClick(box->button(ui::CMsgBox::kOk), Qt::LeftButton);
+            return;
+        }
+    });
+    poll.start();
+    emit s.window->notices()->details_asked();
+    if (!boxed) {
+        std::fprintf(stderr, "app-screenshots: the notes' box did not show\n");
+        ++g_failures;
+    }
     demo.set_rooted(true);
 }
 
