@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 
+#include "../../ui/screenshots/screenshot_desk.h"
 #include "app/demo/demo_session.h"
 #include "app/main_dlg.h"
 #include "app/main_layout.h"
@@ -31,26 +32,10 @@ using namespace quen;
 
 namespace {
 
-constexpr int kMargin = 14;
 QString g_out;
 int g_failures = 0;
 
-class Desktop : public QWidget {
-public:
-    Desktop() {
-        setWindowFlags(Qt::FramelessWindowHint);
-        setAutoFillBackground(true);
-        QPalette p = palette();
-        p.setColor(QPalette::Window, QColor(196, 203, 212));
-        setPalette(p);
-        setGeometry(QGuiApplication::primaryScreen()->geometry());
-    }
-};
-
-void settle(int ms = 200) {
-    QTest::qWait(ms);
-    QCoreApplication::processEvents();
-}
+using shots::settle;
 
 bool wait_for(const std::function<bool()>& ready, int ms = 60000) {
     if (QTest::qWaitFor(ready, ms)) return true;
@@ -60,16 +45,7 @@ bool wait_for(const std::function<bool()>& ready, int ms = 60000) {
 }
 
 void save(QWidget& w, const QString& name) {
-    settle();
-    const QRect r = w.frameGeometry().adjusted(-kMargin, -kMargin, kMargin, kMargin);
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
-    const QString path = QDir(g_out).filePath(name);
-    if (shot.isNull() || !shot.save(path)) {
-        std::fprintf(stderr, "app-screenshots: cannot save %s\n", qPrintable(path));
-        ++g_failures;
-        return;
-    }
-    std::printf("wrote %s\n", qPrintable(path));
+    if (!shots::save_shot(w, g_out, name, "app-screenshots")) ++g_failures;
 }
 
 struct Shot {
@@ -239,7 +215,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     demo->activate();
-    Desktop desktop;
+    shots::Desktop desktop;
     desktop.show();
     settle();
     connect_pages(*demo);

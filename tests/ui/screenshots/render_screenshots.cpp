@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "screenshot_desk.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/dialogs/msg_box.h"
 #include "ui/recovery/recover_progress_dialog.h"
@@ -22,39 +23,13 @@ using namespace quen;
 
 namespace {
 
-constexpr int kMargin = 14;
 QString g_out;
 int g_failures = 0;
 
-// A plain desktop behind the dialogs, so their shape shows against it.
-class Desktop : public QWidget {
-public:
-    Desktop() {
-        setWindowFlags(Qt::FramelessWindowHint);
-        setAutoFillBackground(true);
-        QPalette p = palette();
-        p.setColor(QPalette::Window, QColor(196, 203, 212));
-        setPalette(p);
-        setGeometry(QGuiApplication::primaryScreen()->geometry());
-    }
-};
-
-void settle(int ms = 150) {
-    QTest::qWait(ms);
-    QCoreApplication::processEvents();
-}
+using shots::settle;
 
 void save(QWidget& w, const QString& name) {
-    settle();
-    const QRect r = w.frameGeometry().adjusted(-kMargin, -kMargin, kMargin, kMargin);
-    const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0, r.x(), r.y(), r.width(), r.height());
-    const QString path = QDir(g_out).filePath(name);
-    if (shot.isNull() || !shot.save(path)) {
-        std::fprintf(stderr, "ui-screenshots: cannot save %s\n", qPrintable(path));
-        ++g_failures;
-        return;
-    }
-    std::printf("wrote %s\n", qPrintable(path));
+    if (!shots::save_shot(w, g_out, name, "ui-screenshots")) ++g_failures;
 }
 
 void message_boxes() {
@@ -110,7 +85,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(g_out);
     ui::install_program_fonts();
     ui::set_skin_folder(argv[2]);
-    Desktop desktop;
+    shots::Desktop desktop;
     desktop.show();
     settle();
     message_boxes();
