@@ -1,11 +1,13 @@
 // The preview panels: bubble sizes, message order, the contact card's wrap,
 // and how the picture panel fits, caches and falls back.
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QImageWriter>
 #include <QTest>
 
 #include "test_support/files.h"
 #include "ui/preview/char_wrap.h"
+#include "ui/preview/contact_board.h"
 #include "ui/preview/conversation_board.h"
 #include "ui/preview/image_board.h"
 #include "ui/preview/msg_bubble.h"
@@ -42,6 +44,22 @@ private slots:
         // The body fits its box as it is drawn.
         const QFontMetrics body(pool_font(256));
         QVERIFY(body.boundingRect(QRect(0, 0, 160, 10000), Qt::TextWordWrap, long_text).height() <= wrapped.text_box.height());
+
+        // Mixed scripts: the lines stay evenly a full line apart (the font's
+        // own spacing is tighter than its glyphs) and all lie in the balloon.
+        const QString mixed = QString::fromUtf8(
+            "Room 4.12 Can you send me the address? \u0633\u0623\u062a\u0635\u0644 \u0628\u0643 \u0644\u0627\u062d\u0642\u0627 "
+            "\u0393\u03b5\u03b9\u03b1 \u03c3\u03bf\u03c5! \u05e9\u05dc\u05d5\u05dd, \u05de\u05d4 \u05e9\u05dc\u05d5\u05de\u05da? Je suis dans le train.");
+        const BubbleGeometry mixed_box = bubble_geometry(kSent, mixed);
+        const std::vector<int> tops = bubble_line_tops(mixed, mixed_box.text_box.width());
+        QVERIFY(tops.size() >= 3);
+        const int pitch = tops[1] - tops[0];
+        QVERIFY(pitch * 4 >= QFontInfo(pool_font(256)).pixelSize() * 5);
+        for (size_t i = 1; i < tops.size(); ++i) QCOMPARE(tops[i] - tops[i - 1], pitch);
+        QVERIFY(tops.back() + pitch <= mixed_box.text_box.height() + 8);
+        // A line break in the body starts a line.
+        QCOMPARE(bubble_line_tops("moved to 3pm\nRoom 4.12", 160).size(), size_t{2});
+        QCOMPARE(bubble_line_tops("moved to 3pm\r\nRoom 4.12", 160).size(), size_t{2});
     }
 
     void messages_of_the_same_second_keep_their_order() {
@@ -58,12 +76,17 @@ private slots:
         add("2024-05-01 08:00:00", "second", 1);
         add("2024-05-01 08:00:00", "", 1);  // no bubble for an empty body
         add("2024-05-01 08:00:00", "third", 2);
+        add("", "undated", 1);  // a deleted message whose date was lost
         CMsgInfoBoard board(nullptr);
         board.resize(240, 507);
         board.show_conversation(&t);
         std::vector<QString> bodies;
         for (CMsgInfoItem* b : board.bubbles()) bodies.push_back(b->body());
-        QCOMPARE(bodies, (std::vector<QString>{"first", "second", "third", "later"}));
+        QCOMPARE(bodies, (std::vector<QString>{"undated", "first", "second", "third", "later"}));
+        QCOMPARE(board.bubbles()[0]->time(), QString("date unknown"));
+        QCOMPARE(board.bubbles()[1]->time(), QString("2024-05-01 08:00:00"));
+        t.messages.pop_back();
+        board.show_conversation(&t);
         QCOMPARE(board.bubbles()[0]->direction(), int(kSent));
         QCOMPARE(board.bubbles()[1]->direction(), int(kReceived));
         QCOMPARE(board.bubbles()[0]->y(), 30);
@@ -73,7 +96,7 @@ private slots:
         QVERIFY(board.bubbles().empty());
     }
 
-    void the_card_wraps_by_character_and_never_splits_one() {
+    void the_card_wraps_by_character_and_shows_only_whole_lines() {
         const QFontMetrics fm(pool_font(256));
         const QString text = QString::fromUtf8("Gr\u00fc\u00dfe aus K\u00f6ln \xf0\x9f\x98\x80\xf0\x9f\x98\x80 und mehr Text\nneue Zeile");
         const QStringList lines = char_wrap(text, fm, 80);
@@ -87,6 +110,31 @@ private slots:
         QVERIFY(lines.contains("neue Zeile") || lines.last().startsWith("neue"));
         // A box narrower than one character still gets one per line.
         QCOMPARE(char_wrap("WW", fm, 2), (QStringList{"W", "W"}));
+
+        // A value longer than its box: whole lines only, the last with an
+        // ellipsis; one that fits is left as it is.
+        const QStringList two = char_wrap("ivan.petrov@work.example|ivan.petrov3@mail.example", fm, 120);
+        QVERIFY(two.size() >= 2);
+        QCOMPARE(fit_lines(two, fm, 120, two.size()), two);
+        const QStringList one = fit_lines(two, fm, 120, 1);
+        QCOMPARE(one.size(), 1);
+        QVERIFY(one[0].endsWith(QChar(0x2026)) && one[0].startsWith("ivan."));
+        QVERIFY(fm.horizontalAdvance(one[0]) < 120);
+        QCOMPARE(fit_lines(two, fm, 120, 0).size(), 1);
+
+        // The card shows that cut value in its one line and gives it whole in
+        // the tooltip of its row.
+        records::ContactRecord c;
+        c.email = "ivan.petrov@work.example|ivan.petrov3@mail.example";
+        c.note = "two\nlines";
+        CContactInfoBoard board(nullptr);
+        board.resize(240, 507);
+        board.show_contact(&c);
+        for (const auto& f : CContactInfoBoard::fields()) {
+            const QString value = board.value_at(QPoint(100, (f.top + f.bottom) / 2));
+            QCOMPARE(value, QString::fromStdString(c.*f.value));
+        }
+        QCOMPARE(board.value_at(QPoint(100, 5)), QString());
     }
 
     void pictures_are_fitted_never_enlarged_and_decoded_once() {

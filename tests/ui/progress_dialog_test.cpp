@@ -42,6 +42,14 @@ std::vector<fs::path> files_under(const fs::path& dir) {
     return out;
 }
 
+// The found files copied out: <out>/disk<time>/<type>/<name>.
+std::vector<fs::path> found_files_under(const fs::path& dir) {
+    std::vector<fs::path> out;
+    for (const fs::path& p : files_under(dir))
+        if (p.parent_path().parent_path().filename().string().rfind("disk", 0) == 0) out.push_back(p);
+    return out;
+}
+
 }  // namespace
 
 class ProgressDialogTest : public QObject {
@@ -93,9 +101,11 @@ private slots:
         QCOMPARE(rows, 3);
         QVERIFY(!fs::exists(out / "Message (0)") && !fs::exists(out / "Messages (0)"));
 
-        std::vector<fs::path> copied;
-        for (const fs::path& p : files_under(out.path()))
-            if (p.extension() != ".html") copied.push_back(p);
+        // The same files as the command line writes beside the page.
+        QVERIFY(fs::exists(out / "Contacts (3)" / "Contacts.vcf"));
+        QVERIFY(fs::exists(out / "Contacts (3)" / "Contacts.csv"));
+
+        std::vector<fs::path> copied = found_files_under(out.path());
         QCOMPARE(copied.size(), size_t{4});
         for (const auto& type : card.tree->children)
             for (const auto& item : type->items) {
@@ -171,9 +181,8 @@ private slots:
         QCOMPARE(dlg.result(), 0);
         QVERIFY(fs::exists(out / "Contacts (10)" / "Contacts.html"));
         QVERIFY(fs::exists(out / "Messages (2)" / "Messages.html"));
-        size_t copied = 0;
-        for (const fs::path& p : files_under(out.path())) copied += p.extension() != ".html";
-        QCOMPARE(copied, size_t{1});
+        QVERIFY(fs::exists(out / "Messages (2)" / "Messages.xml"));
+        QCOMPARE(found_files_under(out.path()).size(), size_t{1});
         QCOMPARE(cdr::process_recovery_state().get(), int(cdr::kRecoveryFinished));
     }
 };

@@ -128,6 +128,37 @@ QImage failed_connection_picture(qreal s) {
     return img;
 }
 
+QImage device_problem_picture(qreal s) {
+    QImage img = picture_base(s);
+    QPainter p;
+    begin(p, img, s);
+    phone(p, kPhone, true);
+    laptop(p, kLaptop);
+    const QPainterPath cable = cable_path(kPlug, kPort);
+    stroke(p, cable, kCable, 4);
+    // The phone is there but cannot be used: a warning on the cable. The
+    // window writes what is wrong and the fix below it.
+    const QPointF mid = cable.pointAtPercent(0.52);
+    QPainterPath tri;
+    tri.moveTo(mid.x(), mid.y() - 19);
+    tri.lineTo(mid.x() + 19, mid.y() + 14);
+    tri.lineTo(mid.x() - 19, mid.y() + 14);
+    tri.closeSubpath();
+    p.setPen(QPen(Qt::white, 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(Qt::white);
+    p.drawPath(tri);
+    p.setPen(QPen(kWarn, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.setBrush(kWarn);
+    p.drawPath(tri);
+    p.setPen(QPen(Qt::white, 3.4, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(mid.x(), mid.y() - 8), QPointF(mid.x(), mid.y() + 2));
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawEllipse(QPointF(mid.x(), mid.y() + 8), 2.1, 2.1);
+    p.end();
+    return img;
+}
+
 QImage authorisation_picture(qreal s) {
     QImage img = picture_base(s);
     QPainter p;

@@ -1,6 +1,7 @@
 // The main window's pictures: both page backgrounds, the step banner, the
-// title-bar and toolbar buttons, Refresh, and the connect page's three
-// illustrations (drawn over the exact part of the background they cover).
+// title-bar and toolbar buttons, Refresh, the connect page's four
+// illustrations (drawn over the exact part of the background they cover), and
+// the program's icon.
 #include <QFontMetricsF>
 
 #include <cmath>
@@ -95,6 +96,19 @@ QImage step_banner(qreal s) {
     return img;
 }
 
+// The program's icon for the desktop (menus, the task bar): the mark on a
+// rounded square of the accent colour.
+QImage program_icon(qreal s) {
+    constexpr int w = 256;
+    QImage img = canvas(w, w, s);
+    QPainter p;
+    begin(p, img, s);
+    rounded(p, QRectF(8, 8, w - 16, w - 16), 52, kAccent);
+    draw_logo(p, QPointF(40, 40), w - 80, Qt::white, QColor(160, 214, 255));
+    p.end();
+    return img;
+}
+
 QImage refresh_button(qreal s) {
     Glyph g = Glyph::Refresh;
     return text_button("Refresh", 96, 30, s, true, &g);
@@ -119,7 +133,9 @@ std::vector<Picture> window_pictures() {
         {"stop_toolbar.png", [](qreal s) { return toolbar_button(Glyph::Stop, 40, s); }},
         {"refresh.png", refresh_button},
         {"loadfail.png", failed_connection_picture},
+        {"loadwarn.png", device_problem_picture},
         {"rsa_tip.png", authorisation_picture},
+        {"quenfora.png", program_icon},
     };
 }
 

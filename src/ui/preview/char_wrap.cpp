@@ -1,5 +1,7 @@
 #include "ui/preview/char_wrap.h"
 
+#include <algorithm>
+
 #include <QTextBoundaryFinder>
 
 namespace quen::ui {
@@ -26,6 +28,16 @@ QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width
     }
     if (!line.isEmpty() || lines.isEmpty()) lines.push_back(line);
     return lines;
+}
+
+QStringList fit_lines(const QStringList& lines, const QFontMetrics& fm, int box_width, int lines_room) {
+    const int room = std::max(1, lines_room);
+    if (lines.size() <= room) return lines;
+    QStringList shown = lines.mid(0, room);
+    // The last line shown gets what follows it, then loses characters to the
+    // ellipsis as ElideRight decides.
+    shown.back() = fm.elidedText(shown.back() + lines[room] + QString(QChar(0x2026)), Qt::ElideRight, box_width - 1);
+    return shown;
 }
 
 }  // namespace quen::ui

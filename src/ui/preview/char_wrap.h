@@ -12,4 +12,9 @@ namespace quen::ui {
 
 QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width);
 
+// The lines of `lines` that fit whole in `lines_room` lines (at least one):
+// when some do not, the last one shown ends in an ellipsis, so a value is
+// never cut through the middle of a line nor ends as if it were complete.
+QStringList fit_lines(const QStringList& lines, const QFontMetrics& fm, int box_width, int lines_room);
+
 }  // namespace quen::ui

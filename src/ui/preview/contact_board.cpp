@@ -1,7 +1,10 @@
 #include "ui/preview/contact_board.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include "ui/preview/char_wrap.h"
@@ -67,9 +70,26 @@ void CContactInfoBoard::resizeEvent(QResizeEvent*) {
     update_range();
 }
 
+QString CContactInfoBoard::value_at(const QPoint& pos) const {
+    if (!contact_) return {};
+    const int y = pos.y() + scroll_offset();
+    for (const Field& f : fields())
+        if (y >= f.top && y < f.bottom && pos.x() >= 20) return QString::fromUtf8(contact_->*f.value);
+    return {};
+}
+
 bool CContactInfoBoard::event(QEvent* e) {
     if (const Message* m = sink_message(e)) {
         if (m->id == WM_SHOW_CONTACT) show_contact(reinterpret_cast<const records::ContactRecord*>(m->lparam));
+        return true;
+    }
+    if (e->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(e);
+        const QString value = value_at(help->pos());
+        if (value.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(value), this);
         return true;
     }
     return QWidget::event(e);
@@ -91,16 +111,16 @@ void CContactInfoBoard::paintEvent(QPaintEvent*) {
         const QRect label(20, f.top, 60, fm.height());
         p.drawText(label, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, fm.elidedText(f.label, Qt::ElideRight, label.width()));
         const QRect box(QPoint(80, f.top), QPoint(client_w - 10, f.bottom));
-        const QStringList lines = char_wrap(QString::fromUtf8(contact_->*f.value), fm, box.width());
+        // Only whole lines: a value longer than its box ends in an ellipsis
+        // and is read whole in the tooltip.
+        const QStringList lines = fit_lines(char_wrap(QString::fromUtf8(contact_->*f.value), fm, box.width()), fm,
+                                            box.width(), box.height() / fm.height());
         p.setPen(QColor(50, 50, 50));
-        p.save();
-        p.setClipRect(box);
         int y = box.top();
         for (const QString& line : lines) {
             p.drawText(QPoint(box.left(), y + fm.ascent()), line);
             y += fm.height();
         }
-        p.restore();
     }
 }
 

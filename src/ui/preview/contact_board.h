@@ -2,7 +2,8 @@
 // CContactInfoBoard: every field of the contact chosen in the list, on a card
 // with the default portrait; labels on the left, values wrapped character by
 // character beside them. Scrolls by pixels, 10 a wheel notch, over as much of
-// the card as lies below the panel.
+// the card as lies below the panel. A value longer than its box shows the
+// lines that fit, the last ending in an ellipsis; its tooltip holds it whole.
 #include <QPixmap>
 #include <QWidget>
 
@@ -32,6 +33,8 @@ public:
         int top, bottom;
     };
     static const std::vector<Field>& fields();
+    // The whole value of the field at `pos` (empty: none), for its tooltip.
+    QString value_at(const QPoint& pos) const;
 
 protected:
     bool event(QEvent*) override;

@@ -45,8 +45,9 @@ void CMsgInfoBoard::show_conversation(const records::ThreadRecord* thread) {
     if (thread) {
         for (const records::MessageRecord* m : display_order(*thread)) {
             if (m->body.empty()) continue;  // no bubble for an empty body
-            auto* b = new CMsgInfoItem(m->type == 1 ? kReceived : kSent, QString::fromUtf8(m->body),
-                                       QString::fromUtf8(m->date_text), content_);
+            // A deleted message rebuilt from free space may have lost its date.
+            const QString time = m->date_text.empty() ? tr("date unknown") : QString::fromUtf8(m->date_text);
+            auto* b = new CMsgInfoItem(m->type == 1 ? kReceived : kSent, QString::fromUtf8(m->body), time, content_);
             bubbles_.push_back(b);
             b->show();
         }

@@ -2,8 +2,13 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QFontInfo>
+#include <QTextLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
+#include <memory>
 
 #include "ui/skin/font_pool.h"
 #include "ui/skin/skin_folder.h"
@@ -30,7 +35,47 @@ void draw(QPainter& p, const QString& name, const QRect& target) {
     p.drawPixmap(QRectF(target), pm, QRectF(pm.rect()));
 }
 
+// The body laid out as the bubble draws it: word-wrapped (a word wider than
+// the box is broken), line breaks kept, every line one pitch below the last.
+// The pitch is the tallest line's (a line that falls back to a CJK or emoji
+// face is taller) and never under 1.25 times the font's size: the Tahoma
+// stand-in reports a line spacing smaller than its own glyphs, and
+// QPainter::drawText spaced by it packs the lines over each other.
+struct BodyLayout {
+    std::unique_ptr<QTextLayout> layout;
+    int height = 0;
+};
+
+BodyLayout lay_out_body(const QString& body, const QFont& font, int width) {
+    BodyLayout out;
+    QString text = body;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QChar('\r'), QChar::LineSeparator).replace(QChar('\n'), QChar::LineSeparator);
+    out.layout = std::make_unique<QTextLayout>(text, font);
+    QTextOption option(Qt::AlignLeft);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    out.layout->setTextOption(option);
+    qreal pitch = std::ceil(QFontInfo(font).pixelSize() * 1.25);
+    out.layout->beginLayout();
+    for (QTextLine line = out.layout->createLine(); line.isValid(); line = out.layout->createLine()) {
+        line.setLineWidth(std::max(width, 1));
+        pitch = std::max(pitch, std::ceil(line.ascent() + line.descent()));
+    }
+    out.layout->endLayout();
+    for (int i = 0; i < out.layout->lineCount(); ++i) out.layout->lineAt(i).setPosition(QPointF(0, i * pitch));
+    out.height = static_cast<int>(out.layout->lineCount() * pitch);
+    return out;
+}
+
 }  // namespace
+
+std::vector<int> bubble_line_tops(const QString& body, int width) {
+    const BodyLayout laid = lay_out_body(body, pool_font(256), width);
+    std::vector<int> tops;
+    for (int i = 0; i < laid.layout->lineCount(); ++i)
+        tops.push_back(static_cast<int>(std::floor(laid.layout->lineAt(i).y())));
+    return tops;
+}
 
 BubbleGeometry bubble_geometry(int direction, const QString& body) {
     const QFontMetrics measure(pool_font(512));
@@ -43,8 +88,7 @@ BubbleGeometry bubble_geometry(int direction, const QString& body) {
     }
     // The body is drawn word-wrapped in font key 256: never give it less room
     // than that needs.
-    const QFontMetrics draw_fm(pool_font(256));
-    const int wrapped = draw_fm.boundingRect(QRect(0, 0, std::max(tw, 1), 100000), Qt::TextWordWrap, body).height();
+    const int wrapped = lay_out_body(body, pool_font(256), tw).height;
     th = std::max(th, wrapped - 8);
     BubbleGeometry g;
     if (direction == kReceived) {
@@ -99,7 +143,8 @@ void CMsgInfoItem::paintEvent(QPaintEvent*) {
         p.fillRect(ltrb(L + 12, T + 18, R - 18, B - 18), QColor(136, 193, 33));
     }
     p.setPen(Qt::black);
-    p.drawText(geometry_.text_box, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, body_);
+    const BodyLayout body = lay_out_body(body_, pool_font(256), geometry_.text_box.width());
+    body.layout->draw(&p, geometry_.text_box.topLeft());
 }
 
 }  // namespace quen::ui

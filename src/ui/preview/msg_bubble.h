@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
 namespace quen::ui {
 
 enum BubbleDirection : int { kReceived = 1, kSent = 2 };
@@ -22,6 +24,10 @@ struct BubbleGeometry {
 // them, so the body is never cut).
 BubbleGeometry bubble_geometry(int direction, const QString& body);
 
+// Where each line of the body starts in its text box of `width` (font key
+// 256): at least the font's line spacing apart whatever scripts a line mixes.
+std::vector<int> bubble_line_tops(const QString& body, int width);
+
 class CMsgInfoItem final : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +37,7 @@ public:
     int direction() const { return direction_; }
     const BubbleGeometry& geometry_of_bubble() const { return geometry_; }
     const QString& body() const { return body_; }
+    const QString& time() const { return time_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -1,13 +1,9 @@
 #include "ui/recovery/recovery_walk.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cinttypes>
-#include <cstring>
+#include <cstdio>
 
-#include "export/export_contacts.h"
-#include "export/export_messages.h"
+#include "export/kind_folder.h"
 #include "export/report_folders.h"
 
 namespace quen::ui {
@@ -15,32 +11,24 @@ namespace {
 
 template <typename List>
 List checked_of(const List* list) {
-    List out;
-    if (!list) return out;
-    for (auto* r : *list)
-        if (r && r->checked) out.push_back(r);
-    return out;
+    return list ? exports::checked_records(*list) : List{};
 }
 
-// Makes <output>/<kind> (<n>) and writes the kind's page there. The folder is
-// named after the page ("Contacts", "Messages"), as the command line names it,
-// not after the tree's label ("Message"). Returns whether the page is on disk;
-// a failure is added to `progress`.
-template <typename List, typename Export, typename Fn>
-bool save_reports(const RecoveryInputs& in, const char* kind, const List& checked, Fn export_fn,
-                  RecoveryProgress& progress) {
-    const std::string folder = in.output_folder + "/" + exports::counted_label(kind, static_cast<long long>(checked.size()));
-    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-        progress.add_failure(folder + ": " + std::strerror(errno));
-        return false;
-    }
-    const Export job(checked, folder, in.template_path);
-    const exports::ReportStatus status = export_fn(job);
-    if (status != exports::ReportStatus::Written) {
-        progress.add_failure(folder + ": " + exports::report_status_text(status));
-        return false;
-    }
-    return true;
+// Whether every file of one kind is on disk; a failure is added to `progress`.
+// Each kind is saved through the call the command line uses too, so the
+// window and `phone --out` leave the same folders and files; the folder is
+// named after the page ("Contacts", "Messages"), not the tree's label
+// ("Message").
+bool saved_whole(const exports::KindFiles& files, RecoveryProgress& progress) {
+    if (files.ok) return true;
+    progress.add_failure((files.folder.empty() ? std::string("report") : files.folder) + ": " + files.error);
+    return false;
+}
+
+// "Contacts (12)": the label the folder is named after.
+template <typename List>
+std::string kind_label(const char* kind, const List& checked) {
+    return exports::counted_label(kind, static_cast<long long>(checked.size()));
 }
 
 }  // namespace
@@ -96,6 +84,9 @@ void run_recovery_walk(const RecoveryInputs& in, RecoveryProgress& progress, cdr
     progress.done = 0;
     progress.set_current("None");
     cdr::CopyBuffer buffer;
+    exports::ExportOptions options;
+    options.formats = in.formats;
+    options.template_path = in.template_path;
 
     for (const RecoveryCategory& cat : in.categories) {
         if (state.stop_requested()) break;
@@ -103,13 +94,13 @@ void run_recovery_walk(const RecoveryInputs& in, RecoveryProgress& progress, cdr
         if (cat.kind == kItemContacts) {
             const records::ContactList checked = checked_of(in.contacts);
             if (!checked.empty() &&
-                save_reports<records::ContactList, exports::ContactExport>(in, "Contacts", checked, exports::export_contacts, progress))
+                saved_whole(exports::write_contacts_folder(in.output_folder, kind_label("Contacts", checked), checked, options), progress))
                 progress.done += checked.size();
             progress.set_current("Contacts");
         } else if (cat.kind == kItemMessages) {
             const records::ThreadList checked = checked_of(in.threads);
             if (!checked.empty() &&
-                save_reports<records::ThreadList, exports::MessageExport>(in, "Messages", checked, exports::export_messages, progress))
+                saved_whole(exports::write_messages_folder(in.output_folder, kind_label("Messages", checked), checked, options), progress))
                 progress.done += checked.size();
             progress.set_current("Messages");
         } else if (cat.kind == kItemDisk && cat.disk) {

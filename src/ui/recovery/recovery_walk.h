@@ -2,8 +2,8 @@
 // The recovery worker's walk (no Qt): the top-level categories of the result
 // tree in tree order, each checked record or found file saved into the output
 // folder the user chose,
-//   <output>/Contacts (n)/Contacts.html      the checked contacts
-//   <output>/Messages (n)/Messages.html      the checked message threads
+//   <output>/Contacts (n)/Contacts.html .vcf .csv   the checked contacts
+//   <output>/Messages (n)/Messages.html .xml .csv   the checked message threads
 //   <output>/disk<time>/<type>/<name>        each disk's checked found files
 // with a counter of saved items against the total and the category being
 // saved, until the recovery state asks to stop. It ends by posting
@@ -17,6 +17,7 @@
 #include "cdr/output/found_file_writer.h"
 #include "cdr/output/recovery_state.h"
 #include "cdr/scan/scan_tree.h"
+#include "export/export_formats.h"
 #include "platform/message_sink.h"
 #include "records/model/record_model.h"
 
@@ -45,6 +46,7 @@ struct RecoveryInputs {
     const records::ThreadList* threads = nullptr;
     std::string output_folder;                 // made by the caller
     std::string template_path;                 // empty: template.html beside the program
+    exports::ExportFormats formats = exports::ExportFormats::all();
     // Called on the worker after each found file (observers and tests).
     cdr::FileWrittenFn on_file;
 };
