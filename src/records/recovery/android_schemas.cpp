@@ -60,17 +60,33 @@ std::vector<std::string> schema_statements(const std::string& text) {
     return statements;
 }
 
+namespace {
+
+// Every distinct table layout of the schema files. They are compiled in, so
+// they are read once: SQLite reads each of the hundreds of statements into an
+// in-memory database of its own, which costs more than searching a small
+// damaged file.
+const Schema& android_layouts() {
+    static const Schema layouts = [] {
+        Schema candidates;
+        candidates.from_fallback = true;
+        for (const SchemaFile& file : android_schema_files())
+            for (const std::string& statement : schema_statements(file.sql)) {
+                auto table = table_from_sql(statement);
+                if (!table) continue;
+                bool known = false;
+                for (const Table& other : candidates.tables) known = known || same_layout(other, *table);
+                if (!known) candidates.tables.push_back(std::move(*table));
+            }
+        return candidates;
+    }();
+    return layouts;
+}
+
+}  // namespace
+
 Schema android_fallback_schema(const DatabaseView& view, WorkBudget& budget) {
-    Schema candidates;
-    candidates.from_fallback = true;
-    for (const SchemaFile& file : android_schema_files())
-        for (const std::string& statement : schema_statements(file.sql)) {
-            auto table = table_from_sql(statement);
-            if (!table) continue;
-            bool known = false;
-            for (const Table& other : candidates.tables) known = known || same_layout(other, *table);
-            if (!known) candidates.tables.push_back(std::move(*table));
-        }
+    const Schema& candidates = android_layouts();
 
     // Roots: table pages that no interior page points to.
     const uint32_t count = view.page_count();
