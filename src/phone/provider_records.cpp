@@ -139,7 +139,10 @@ void add_provider_records(const ProviderRecords& rows, records::ContactMap& cont
         records::MessageRecord message;
         message.type = row.type;
         message.thread_id = row.thread_id;
-        message.date_text = row.date ? records::sms_date_text(*row.date) : std::string();
+        if (row.date) {
+            message.date_millis = *row.date;
+            message.date_text = records::sms_date_text(*row.date);
+        }
         message.address = row.address;
         message.body = row.body;
         records::add_message(thread, std::move(message));

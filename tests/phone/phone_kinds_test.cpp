@@ -225,6 +225,11 @@ TEST(PhoneKinds, WithoutRootTheLiveRecordsComeWholeThroughTheProviders) {
         ASSERT_EQ(threads.size(), 1u);
         EXPECT_EQ(threads.begin()->second.messages.size(), bodies.size());
         EXPECT_FALSE(threads.begin()->second.deleted);
+        // The stored date goes along: the files for importing are written from it.
+        bool dated = false;
+        for (const auto& message : threads.begin()->second.messages)
+            dated = dated || (message.date_millis == 1700000000002 && !message.date_text.empty());
+        EXPECT_TRUE(dated);
 
         EXPECT_NE(std::string(report.notes.empty() ? "" : report.notes.back()).find("need root"), std::string::npos);
         EXPECT_EQ(phone.files(), before);
