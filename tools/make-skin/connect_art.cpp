@@ -118,7 +118,7 @@ QImage failed_connection_picture(qreal s) {
     for (int i = 1; i <= 40; ++i) second.lineTo(cable.pointAtPercent(0.62 + 0.38 * i / 40));
     stroke(p, first, kCable, 4);
     stroke(p, second, kCable, 4);
-    const QPointF mid = cable.pointAtPercent(0.52);
+    const QPointF mid = cable.pointAtPercent(0.68);
     p.setPen(QPen(Qt::white, 3));
     p.setBrush(kError);
     p.drawEllipse(mid, 17, 17);
@@ -138,7 +138,7 @@ QImage device_problem_picture(qreal s) {
     stroke(p, cable, kCable, 4);
     // The phone is there but cannot be used: a warning on the cable. The
     // window writes what is wrong and the fix below it.
-    const QPointF mid = cable.pointAtPercent(0.52);
+    const QPointF mid = cable.pointAtPercent(0.68);
     QPainterPath tri;
     tri.moveTo(mid.x(), mid.y() - 19);
     tri.lineTo(mid.x() + 19, mid.y() + 14);
