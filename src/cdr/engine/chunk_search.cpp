@@ -41,7 +41,7 @@ ChunkSearcher::ChunkSearcher(CarveState& st, CarveReader& reader)
                 ok[b] = s.header.empty() ||
                         pattern_compare(s.header.bytes.data(), &byte, 1, s.header.case_sensitive) == 0;
         }
-        // Specs that walk every block need no candidates.
+        // Types that walk every block need no candidates.
         if (!s.starts && s.header_offset == 0)
             for (int b = 0; b < 256; ++b) any_first_[b] = any_first_[b] || ok[b];
         first_ok_.push_back(ok);

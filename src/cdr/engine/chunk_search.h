@@ -44,7 +44,7 @@ class ChunkSearcher {
 public:
     ChunkSearcher(CarveState& st, CarveReader& reader);
 
-    // Searches the chunk (read at device offset chunk_offset) for every spec
+    // Searches the chunk (read at device offset chunk_offset) for every file type
     // in order. False when the progress callback asked to stop.
     bool search(std::span<const uint8_t> chunk, uint64_t chunk_offset);
 
@@ -60,7 +60,7 @@ private:
     bool go_on(uint64_t current);
     bool search_spec(size_t index, std::span<const uint8_t> chunk, uint64_t chunk_offset);
     void collect_candidates(std::span<const uint8_t> chunk);
-    // The next file start of the spec at a block boundary at or after `from`.
+    // The next file start of type `index` at a block boundary at or after `from`.
     std::optional<Hit> next_quick_hit(size_t index, std::span<const uint8_t> chunk, size_t from,
                                       size_t& next_candidate);
 
@@ -68,13 +68,13 @@ private:
     CarveReader& reader_;
     CarveRecorder recorder_;
     ReaderFetcher fetcher_;
-    // Per spec, the device offset its search goes on from: a file found
+    // Per file type, the device offset its search goes on from: a file found
     // through a window, or one longer than its chunk, is not searched again
     // for headers of its own type.
     std::vector<uint64_t> resume_;
-    // Quick mode: which first bytes can begin a file of each spec, and which
+    // Quick mode: which first bytes can begin a file of each type, and which
     // can begin any of them. Block boundaries whose byte begins no header are
-    // passed over without comparing. Specs whose header lies further into the
+    // passed over without comparing. Types whose header lies further into the
     // file, or that look at the block themselves, walk every block.
     std::vector<std::array<bool, 256>> first_ok_;
     std::array<bool, 256> any_first_{};

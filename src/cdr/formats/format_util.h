@@ -148,7 +148,7 @@ private:
 };
 
 // Whether asking for more bytes would bring any: not when these are the
-// window already, or as many as the spec's window holds. A file that does not
+// window already, or as many as the file type's window holds. A file that does not
 // end within them is then longer than the format's largest size, or cut.
 inline bool no_more_bytes(const ExtractInput& in) {
     return in.final_try || in.lead + in.available >= in.spec->max_length;
