@@ -76,10 +76,6 @@ CellReader::TypeRun CellReader::read_type_run(std::span<const uint8_t> bytes, ui
     return run;
 }
 
-namespace {
-
-}  // namespace
-
 CellReader::CellReader(const MatchContext& context, std::span<const uint8_t> page, CellKind kind,
                        uint64_t largest_payload)
     : context_(context), page_(page), kind_(kind), largest_payload_(largest_payload) {
