@@ -41,17 +41,22 @@ void carve_between(const CellReader& reader, uint32_t from, uint32_t to,
     carve(to);
 }
 
+// The page's freeblocks and its unallocated gap.
+void carve_free_stretches(const CellReader& reader, const sqlite::BtreePageHeader& header, WorkBudget& budget,
+                          const SourcedSink& sink) {
+    for (const auto& block : sqlite::freeblocks(reader.page(), header, reader.area()))
+        carve_region(reader, {block.offset, block.offset + block.size, true}, budget,
+                     [&](Candidate&& found) { sink(std::move(found), RecordSource::Freeblock); });
+    const auto gap = sqlite::unallocated_gap(header, reader.area());
+    carve_region(reader, {gap.offset, gap.offset + gap.size, false}, budget,
+                 [&](Candidate&& found) { sink(std::move(found), RecordSource::Unallocated); });
+}
+
 }  // namespace
 
 void carve_free_space(const CellReader& reader, uint32_t page_number, WorkBudget& budget, const SourcedSink& sink) {
-    const auto header = sqlite::read_btree_header(reader.page(), page_number, reader.area());
-    if (!header) return;
-    for (const auto& block : sqlite::freeblocks(reader.page(), *header, reader.area()))
-        carve_region(reader, {block.offset, block.offset + block.size, true}, budget,
-                     [&](Candidate&& found) { sink(std::move(found), RecordSource::Freeblock); });
-    const auto gap = sqlite::unallocated_gap(*header, reader.area());
-    carve_region(reader, {gap.offset, gap.offset + gap.size, false}, budget,
-                 [&](Candidate&& found) { sink(std::move(found), RecordSource::Unallocated); });
+    if (const auto header = sqlite::read_btree_header(reader.page(), page_number, reader.area()))
+        carve_free_stretches(reader, *header, budget, sink);
 }
 
 void carve_whole_page(const CellReader& reader, uint32_t page_number, RecordSource source, WorkBudget& budget,
@@ -78,7 +83,8 @@ void carve_page_copy(const CellReader& reader, uint32_t page_number, RecordSourc
         return;
     }
     listed_cells(reader, *header, source, sink);
-    carve_free_space(reader, page_number, budget, [&](Candidate&& found, RecordSource) { sink(std::move(found), source); });
+    carve_free_stretches(reader, *header, budget,
+                         [&](Candidate&& found, RecordSource) { sink(std::move(found), source); });
 }
 
 }  // namespace quen::records::recovery
