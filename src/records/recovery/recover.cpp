@@ -39,7 +39,8 @@ public:
         result_.page_size = view_.page_size();
         result_.header_found = view_.header_found();
         result_.encoding = view_.header().encoding;
-        result_.schema = read_schema(view_, budget_, result_.notes);
+        const auto older = view_.older_images();
+        result_.schema = read_schema(view_, older, budget_, result_.notes);
         const Schema& schema = result_.schema;
         has_without_rowid_ = std::any_of(schema.tables.begin(), schema.tables.end(),
                                          [](const Table& table) { return table.without_rowid; });
@@ -56,7 +57,6 @@ public:
             if (reported_[table] && !schema.tables[table].dropped && schema.tables[table].root_page != 0)
                 read_live_rows(view_, schema, static_cast<int>(table), seen, result_.records);
 
-        const auto older = view_.older_images();
         total_ = uint64_t{view_.page_count()} + older.size();
         carve_current_pages(pages);
         carve_older_images(pages, older);
