@@ -98,9 +98,8 @@ void add_index(Schema& schema, const SchemaRow& row) {
     index.table_name = owner.name;
     index.table = table;
     index.root_page = static_cast<uint32_t>(row.root);
-    std::string table_sql = owner.sql;
     if (is_internal_table(owner.name)) return;
-    index.key_columns = index_key_columns(table_sql, row.sql, row.name, owner);
+    index.key_columns = index_key_columns(owner.sql, row.sql, row.name, owner);
     if (!index.key_columns.empty()) schema.indexes.push_back(std::move(index));
 }
 
