@@ -227,6 +227,15 @@ inline bool read_be32(std::span<const uint8_t> bytes, size_t offset, uint32_t& o
     return true;
 }
 
+// The big-endian number at `offset`, 0 when it does not lie wholly inside:
+// for fixed-layout headers whose size has been checked, or where a cut field
+// reading as 0 is the answer wanted.
+inline uint32_t be32_or_zero(std::span<const uint8_t> bytes, size_t offset) {
+    uint32_t value = 0;
+    read_be32(bytes, offset, value);
+    return value;
+}
+
 // Reads the varint that starts at `pos` into `value`; returns the number of
 // bytes it spans (1 to 9). Bytes at or beyond the end of `bytes` read as zero
 // bytes (which end a varint), so the varint never reads outside `bytes`.
