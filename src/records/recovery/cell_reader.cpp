@@ -76,10 +76,6 @@ CellReader::TypeRun CellReader::read_type_run(std::span<const uint8_t> bytes, ui
     return run;
 }
 
-namespace {
-
-}  // namespace
-
 CellReader::CellReader(const MatchContext& context, std::span<const uint8_t> page, CellKind kind,
                        uint64_t largest_payload)
     : context_(context), page_(page), kind_(kind), largest_payload_(largest_payload) {
@@ -88,9 +84,11 @@ CellReader::CellReader(const MatchContext& context, std::span<const uint8_t> pag
 }
 
 bool CellReader::looks_like_freeblock_header(uint32_t at) const {
-    if (at + 4 > area_) return false;
-    const uint32_t next = (uint32_t{page_[at]} << 8) | page_[at + 1];
-    const uint32_t size = (uint32_t{page_[at + 2]} << 8) | page_[at + 3];
+    const auto area = page_.first(area_);
+    uint32_t next = 0, size = 0;
+    if (!sqlite::read_be16(area, at + sqlite::kFreeblockNextOffset, next) ||
+        !sqlite::read_be16(area, at + sqlite::kFreeblockSizeOffset, size))
+        return false;
     return (next == 0 || (next > at && next < area_)) && size >= 4 && at + size <= area_;
 }
 

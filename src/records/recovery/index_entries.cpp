@@ -7,6 +7,7 @@
 #include "records/recovery/cell_reader.h"
 #include "records/recovery/page_carving.h"
 #include "records/sqlite/btree_page.h"
+#include "records/sqlite/record_values.h"
 
 namespace quen::records::recovery {
 
@@ -132,13 +133,8 @@ int first_known(const Table& table, const RecoveredRecord& entry) {
 }
 
 std::string value_key(const sqlite::Value& value) {
-    std::string key(1, static_cast<char>(value.type));
-    switch (value.type) {
-        case sqlite::ValueType::Null: break;
-        case sqlite::ValueType::Integer: key += std::to_string(value.integer); break;
-        case sqlite::ValueType::Real: key.append(reinterpret_cast<const char*>(&value.real), sizeof value.real); break;
-        default: key += value.bytes; break;
-    }
+    std::string key;
+    sqlite::append_value_key(key, value);
     return key;
 }
 

@@ -38,6 +38,7 @@ void read_live_rows(const DatabaseView& view, const Schema& schema, int table_in
         // A rowid table's rows are in its leaves; a WITHOUT ROWID table's in
         // every page of its index tree.
         if (table.without_rowid ? header.table() : header.type != 13) return;
+        const PageImage image = view.current_image(number);
         for (uint32_t offset : sqlite::cell_offsets(bytes, header, usable)) {
             sqlite::Cell cell;
             if (!sqlite::read_cell(bytes, offset, header.type, usable, cell)) continue;
@@ -52,7 +53,6 @@ void read_live_rows(const DatabaseView& view, const Schema& schema, int table_in
             row.source = RecordSource::Btree;
             row.page = number;
             row.offset = offset;
-            const PageImage image = view.current_image(number);
             if (image.origin == ImageOrigin::Wal) row.frame = image.frame;
             row.values = row_values(table, record.types, payload, record.header_size, row.rowid, view.header().encoding);
             for (const auto& value : row.values) row.partial = row.partial || !value;

@@ -11,9 +11,8 @@ namespace {
 
 // Cells listed in the page's pointer array, read intact; the bytes they
 // cover are returned so that carving skips them.
-std::vector<std::pair<uint32_t, uint32_t>> listed_cells(const CellReader& reader, uint32_t page_number,
-                                                        const sqlite::BtreePageHeader& header, RecordSource source,
-                                                        const SourcedSink& sink) {
+std::vector<std::pair<uint32_t, uint32_t>> listed_cells(const CellReader& reader, const sqlite::BtreePageHeader& header,
+                                                        RecordSource source, const SourcedSink& sink) {
     std::vector<std::pair<uint32_t, uint32_t>> spans;
     for (uint32_t offset : sqlite::cell_offsets(reader.page(), header, reader.area())) {
         if (auto found = reader.intact(offset, reader.area())) {
@@ -22,7 +21,6 @@ std::vector<std::pair<uint32_t, uint32_t>> listed_cells(const CellReader& reader
         }
     }
     std::sort(spans.begin(), spans.end());
-    (void)page_number;
     return spans;
 }
 
@@ -43,24 +41,29 @@ void carve_between(const CellReader& reader, uint32_t from, uint32_t to,
     carve(to);
 }
 
+// The page's freeblocks and its unallocated gap.
+void carve_free_stretches(const CellReader& reader, const sqlite::BtreePageHeader& header, WorkBudget& budget,
+                          const SourcedSink& sink) {
+    for (const auto& block : sqlite::freeblocks(reader.page(), header, reader.area()))
+        carve_region(reader, {block.offset, block.offset + block.size, true}, budget,
+                     [&](Candidate&& found) { sink(std::move(found), RecordSource::Freeblock); });
+    const auto gap = sqlite::unallocated_gap(header, reader.area());
+    carve_region(reader, {gap.offset, gap.offset + gap.size, false}, budget,
+                 [&](Candidate&& found) { sink(std::move(found), RecordSource::Unallocated); });
+}
+
 }  // namespace
 
 void carve_free_space(const CellReader& reader, uint32_t page_number, WorkBudget& budget, const SourcedSink& sink) {
-    const auto header = sqlite::read_btree_header(reader.page(), page_number, reader.area());
-    if (!header) return;
-    for (const auto& block : sqlite::freeblocks(reader.page(), *header, reader.area()))
-        carve_region(reader, {block.offset, block.offset + block.size, true}, budget,
-                     [&](Candidate&& found) { sink(std::move(found), RecordSource::Freeblock); });
-    const auto gap = sqlite::unallocated_gap(*header, reader.area());
-    carve_region(reader, {gap.offset, gap.offset + gap.size, false}, budget,
-                 [&](Candidate&& found) { sink(std::move(found), RecordSource::Unallocated); });
+    if (const auto header = sqlite::read_btree_header(reader.page(), page_number, reader.area()))
+        carve_free_stretches(reader, *header, budget, sink);
 }
 
 void carve_whole_page(const CellReader& reader, uint32_t page_number, RecordSource source, WorkBudget& budget,
                       const SourcedSink& sink) {
     std::vector<std::pair<uint32_t, uint32_t>> taken;
     if (const auto header = sqlite::read_btree_header(reader.page(), page_number, reader.area())) {
-        taken = listed_cells(reader, page_number, *header, source, sink);
+        taken = listed_cells(reader, *header, source, sink);
         // Freeblocks keep their known cell starts.
         for (const auto& block : sqlite::freeblocks(reader.page(), *header, reader.area())) {
             carve_region(reader, {block.offset, block.offset + block.size, true}, budget,
@@ -79,8 +82,9 @@ void carve_page_copy(const CellReader& reader, uint32_t page_number, RecordSourc
         carve_whole_page(reader, page_number, source, budget, sink);
         return;
     }
-    listed_cells(reader, page_number, *header, source, sink);
-    carve_free_space(reader, page_number, budget, [&](Candidate&& found, RecordSource) { sink(std::move(found), source); });
+    listed_cells(reader, *header, source, sink);
+    carve_free_stretches(reader, *header, budget,
+                         [&](Candidate&& found, RecordSource) { sink(std::move(found), source); });
 }
 
 }  // namespace quen::records::recovery

@@ -57,7 +57,6 @@ PageMap::PageMap(const DatabaseView& view, const Schema& schema) {
 
     // Every tree, and the overflow chains of its cells.
     auto walk = [&](uint32_t root, int table, int index) {
-        std::vector<uint32_t> chain_starts;
         walk_tree(view, root, seen, [&](uint32_t number, std::span<const uint8_t> bytes,
                                          const sqlite::BtreePageHeader& header) {
             pages_[number] = {tree_role(header), table, index};

@@ -39,8 +39,11 @@ public:
         result_.page_size = view_.page_size();
         result_.header_found = view_.header_found();
         result_.encoding = view_.header().encoding;
-        result_.schema = read_schema(view_, budget_, result_.notes);
+        const auto older = view_.older_images();
+        result_.schema = read_schema(view_, older, budget_, result_.notes);
         const Schema& schema = result_.schema;
+        has_without_rowid_ = std::any_of(schema.tables.begin(), schema.tables.end(),
+                                         [](const Table& table) { return table.without_rowid; });
         const PageMap pages(view_, schema);
 
         // Live rows are read for the tables reported only: the others' are
@@ -54,7 +57,6 @@ public:
             if (reported_[table] && !schema.tables[table].dropped && schema.tables[table].root_page != 0)
                 read_live_rows(view_, schema, static_cast<int>(table), seen, result_.records);
 
-        const auto older = view_.older_images();
         total_ = uint64_t{view_.page_count()} + older.size();
         carve_current_pages(pages);
         carve_older_images(pages, older);
@@ -117,10 +119,15 @@ private:
         return role == PageRole::FreelistLeaf || role == PageRole::Unreferenced;
     }
 
-    bool has_without_rowid() const {
-        for (const Table& table : result_.schema.tables)
-            if (table.without_rowid) return true;
-        return false;
+    // An older copy in the main file is one the log or journal has a newer
+    // version of.
+    static RecordSource source_of(ImageOrigin origin) {
+        switch (origin) {
+            case ImageOrigin::Wal: return RecordSource::Wal;
+            case ImageOrigin::Journal: return RecordSource::Journal;
+            case ImageOrigin::MainFile: break;
+        }
+        return RecordSource::Btree;
     }
 
     CellKind kind_of(std::span<const uint8_t> bytes, uint32_t number) const {
@@ -158,7 +165,7 @@ private:
                         info.role == PageRole::Unreferenced ? RecordSource::Unallocated : RecordSource::Freelist;
                     const CellKind kind = kind_of(bytes, number);
                     carve_whole_page(CellReader(context, bytes, kind, largest), number, source, budget_, sink);
-                    if (kind == CellKind::Table && has_without_rowid())
+                    if (kind == CellKind::Table && has_without_rowid_)
                         carve_whole_page(CellReader(context, bytes, CellKind::Index, largest), number, source, budget_, sink);
                     break;
                 }
@@ -178,22 +185,11 @@ private:
             const MatchContext context{schema, view_.header().encoding, view_.usable_size(), pages[image.page].table,
                                        &as_of};
             const CellKind kind = kind_of(image.bytes, image.page);
-            if (kind == CellKind::Index && !has_without_rowid()) continue;  // index pages: entries are read elsewhere
+            if (kind == CellKind::Index && !has_without_rowid_) continue;  // index pages: entries are read elsewhere
             const CellReader reader(context, image.bytes, kind, largest);
             PageFinds finds;
             auto sink = [&](Candidate&& found, RecordSource source) { finds(std::move(found), source); };
-            switch (image.origin) {
-                case ImageOrigin::MainFile:
-                    // An older copy in the main file (the log or journal has a newer one).
-                    carve_page_copy(reader, image.page, RecordSource::Btree, budget_, sink);
-                    break;
-                case ImageOrigin::Wal:
-                    carve_page_copy(reader, image.page, RecordSource::Wal, budget_, sink);
-                    break;
-                case ImageOrigin::Journal:
-                    carve_page_copy(reader, image.page, RecordSource::Journal, budget_, sink);
-                    break;
-            }
+            carve_page_copy(reader, image.page, source_of(image.origin), budget_, sink);
             add_page(finds, image.bytes, image.page, image.frame, pages[image.page].table);
         }
     }
@@ -216,6 +212,7 @@ private:
     uint64_t done_ = 0, total_ = 0;
     bool stopped_ = false;
     std::vector<uint8_t> reported_;  // per table: its records are reported
+    bool has_without_rowid_ = false;  // some table keeps its rows in an index tree
 };
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <set>
 #include <vector>
 
+#include "records/sqlite/sqlite_format.h"
+
 namespace quen::records::recovery {
 
 namespace {
@@ -75,11 +77,11 @@ private:
                 // end. Stale bytes look like such a header too, so this end
                 // only helps to infer a lost type; it is no proof.
                 uint32_t stale_end = 0;
-                if (!known_start && looks_like_freeblock_header(at)) {
-                    const auto page = reader_.page();
-                    const uint32_t size = (uint32_t{page[at + 2]} << 8) | page[at + 3];
-                    if (at + size <= region_.end) stale_end = at + size;
-                }
+                uint32_t size = 0;
+                if (!known_start && looks_like_freeblock_header(at) &&
+                    sqlite::read_be16(reader_.page(), at + sqlite::kFreeblockSizeOffset, size) &&
+                    at + size <= region_.end)
+                    stale_end = at + size;
                 found = most_likely(reader_.overwritten_readings(at, region_.end, ends_after(at), !known_start, stale_end));
             }
             if (found) take(std::move(*found));

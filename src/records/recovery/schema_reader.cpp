@@ -63,7 +63,8 @@ std::optional<Table> layout_of(const SchemaRow& row) {
 
 // Schema rows that were deleted or replaced: in the free space of the pages
 // of sqlite_master's tree, and in older copies of those pages.
-std::vector<SchemaRow> deleted_schema_rows(const DatabaseView& view, const Schema& master, WorkBudget& budget) {
+std::vector<SchemaRow> deleted_schema_rows(const DatabaseView& view, const std::vector<PageImage>& older,
+                                           const Schema& master, WorkBudget& budget) {
     std::vector<SchemaRow> rows;
     std::set<std::pair<std::string, std::string>> kept;
     auto keep = [&](Candidate&& found, RecordSource) {
@@ -79,7 +80,7 @@ std::vector<SchemaRow> deleted_schema_rows(const DatabaseView& view, const Schem
         const CellReader reader(context, bytes, CellKind::Table, view.bytes_in_files());
         carve_free_space(reader, number, budget, keep);
     });
-    for (const PageImage& image : view.older_images()) {
+    for (const PageImage& image : older) {
         if (!tree_pages.count(image.page) && image.page != 1) continue;
         const CellReader reader(context, image.bytes, CellKind::Table, view.bytes_in_files());
         carve_page_copy(reader, image.page, RecordSource::Btree, budget, keep);
@@ -97,15 +98,15 @@ void add_index(Schema& schema, const SchemaRow& row) {
     index.table_name = owner.name;
     index.table = table;
     index.root_page = static_cast<uint32_t>(row.root);
-    std::string table_sql = owner.sql;
     if (is_internal_table(owner.name)) return;
-    index.key_columns = index_key_columns(table_sql, row.sql, row.name, owner);
+    index.key_columns = index_key_columns(owner.sql, row.sql, row.name, owner);
     if (!index.key_columns.empty()) schema.indexes.push_back(std::move(index));
 }
 
 }  // namespace
 
-Schema read_schema(const DatabaseView& view, WorkBudget& budget, std::vector<std::string>& notes) {
+Schema read_schema(const DatabaseView& view, const std::vector<PageImage>& older, WorkBudget& budget,
+                   std::vector<std::string>& notes) {
     Schema master;
     master.tables.push_back(master_table());
     std::vector<RecoveredRecord> live;
@@ -131,7 +132,7 @@ Schema read_schema(const DatabaseView& view, WorkBudget& budget, std::vector<std
     }
     for (const SchemaRow& row : index_rows) add_index(schema, row);
 
-    for (const SchemaRow& row : deleted_schema_rows(view, master, budget)) {
+    for (const SchemaRow& row : deleted_schema_rows(view, older, master, budget)) {
         if (row.type != "table") continue;
         auto table = layout_of(row);
         if (!table) continue;

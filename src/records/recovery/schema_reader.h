@@ -14,6 +14,8 @@
 
 namespace quen::records::recovery {
 
-Schema read_schema(const DatabaseView& view, WorkBudget& budget, std::vector<std::string>& notes);
+// `older`: the view's older page images, as older_images() lists them.
+Schema read_schema(const DatabaseView& view, const std::vector<PageImage>& older, WorkBudget& budget,
+                   std::vector<std::string>& notes);
 
 }  // namespace quen::records::recovery

@@ -10,12 +10,6 @@ namespace quen::records::sqlite {
 
 namespace {
 
-uint32_t be32_at(std::span<const uint8_t> bytes, size_t at) {
-    uint32_t value = 0;
-    read_be32(bytes, at, value);
-    return value;
-}
-
 bool has_magic(std::span<const uint8_t> bytes, size_t at) {
     return at <= bytes.size() && bytes.size() - at >= sizeof kJournalMagic &&
            std::memcmp(bytes.data() + at, kJournalMagic, sizeof kJournalMagic) == 0;
@@ -27,7 +21,7 @@ uint32_t nonce_of(std::span<const uint8_t> journal, size_t record_at, uint32_t p
     uint32_t sum = 0;
     for (uint32_t at = page_size - kJournalChecksumStride; at > 0 && at < page_size; at -= kJournalChecksumStride)
         sum += journal[data + at];
-    return be32_at(journal, data + page_size) - sum;
+    return be32_or_zero(journal, data + page_size) - sum;
 }
 
 constexpr uint32_t kSectorSizes[] = {512, 1024, 2048, 4096, 8192, 16384, 32768, 65536};
@@ -44,7 +38,7 @@ struct Reader {
 
     void add(size_t at) {
         JournalPage page;
-        page.page = be32_at(journal, at);
+        page.page = be32_or_zero(journal, at);
         page.data_offset = at + 4;
         page.record = static_cast<uint32_t>(out.pages.size()) + 1;
         out.pages.push_back(page);
@@ -54,9 +48,9 @@ struct Reader {
     // numbers and one nonce. Returns where they end; the records in `run`.
     size_t take_run(size_t at, std::vector<size_t>& run) const {
         run.clear();
-        if (!record_fits(at) || !plausible_page(be32_at(journal, at))) return at;
+        if (!record_fits(at) || !plausible_page(be32_or_zero(journal, at))) return at;
         const uint32_t nonce = nonce_of(journal, at, page_size);
-        while (record_fits(at) && plausible_page(be32_at(journal, at)) && nonce_of(journal, at, page_size) == nonce) {
+        while (record_fits(at) && plausible_page(be32_or_zero(journal, at)) && nonce_of(journal, at, page_size) == nonce) {
             run.push_back(at);
             at += record_bytes();
         }
@@ -66,16 +60,16 @@ struct Reader {
     // Headers with their magic: each gives its sector size and count.
     void read_with_headers() {
         out.hot = true;
-        out.pages_before = be32_at(journal, 16);
+        out.pages_before = be32_or_zero(journal, 16);
         size_t header_at = 0;
         while (has_magic(journal, header_at) && journal.size() - header_at >= kJournalHeaderFields) {
-            const uint32_t count = be32_at(journal, header_at + 8);
-            uint32_t sector = be32_at(journal, header_at + 20);
+            const uint32_t count = be32_or_zero(journal, header_at + 8);
+            uint32_t sector = be32_or_zero(journal, header_at + 20);
             if (sector < 32 || sector > 65536 || (sector & (sector - 1)) != 0) sector = 512;
             size_t at = header_at + std::max<size_t>(sector, kJournalHeaderFields);
             const bool to_the_end = count == 0 || count == 0xFFFFFFFF;
             for (uint32_t taken = 0; (to_the_end || taken < count) && record_fits(at); ++taken) {
-                if (!plausible_page(be32_at(journal, at))) break;
+                if (!plausible_page(be32_or_zero(journal, at))) break;
                 add(at);
                 at += record_bytes();
             }
@@ -122,7 +116,7 @@ struct Reader {
 RollbackJournal read_rollback_journal(std::span<const uint8_t> journal, uint32_t page_size, uint32_t page_limit) {
     Reader reader{journal, page_size, page_limit, {}};
     if (page_size < kSmallestPageSize || journal.size() < kJournalHeaderFields) return reader.out;
-    if (has_magic(journal, 0) && be32_at(journal, 24) == page_size)
+    if (has_magic(journal, 0) && be32_or_zero(journal, 24) == page_size)
         reader.read_with_headers();
     else
         reader.read_without_header();

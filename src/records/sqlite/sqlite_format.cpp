@@ -2,21 +2,6 @@
 
 namespace quen::records::sqlite {
 
-bool read_be16(std::span<const uint8_t> bytes, size_t offset, uint32_t& out) {
-    // Both bytes inside, written so that a huge offset cannot wrap the sum.
-    if (offset > bytes.size() || bytes.size() - offset < 2) return false;
-    out = (uint32_t{bytes[offset]} << 8) | bytes[offset + 1];
-    return true;
-}
-
-bool read_be32(std::span<const uint8_t> bytes, size_t offset, uint32_t& out) {
-    // All four bytes inside, written so that a huge offset cannot wrap the sum.
-    if (offset > bytes.size() || bytes.size() - offset < 4) return false;
-    out = (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
-          (uint32_t{bytes[offset + 2]} << 8) | bytes[offset + 3];
-    return true;
-}
-
 unsigned read_varint_slow(std::span<const uint8_t> bytes, size_t pos, uint64_t& value) {
     uint64_t accumulated = 0;
     for (unsigned index = 0; index < kMaxVarintBytes; ++index) {

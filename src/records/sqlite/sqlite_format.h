@@ -210,9 +210,31 @@ constexpr uint64_t kFirstTextSerialType = 13;
 constexpr uint64_t kFirstNonEmptyBlobOrText = 14;
 
 // Big-endian numbers at `offset` of `bytes`; false (and `out` untouched) when
-// the field does not lie wholly inside `bytes`.
-bool read_be16(std::span<const uint8_t> bytes, size_t offset, uint32_t& out);
-bool read_be32(std::span<const uint8_t> bytes, size_t offset, uint32_t& out);
+// the field does not lie wholly inside `bytes`. Inline: the carver reads a
+// would-be freeblock header at every byte position.
+inline bool read_be16(std::span<const uint8_t> bytes, size_t offset, uint32_t& out) {
+    // Both bytes inside, written so that a huge offset cannot wrap the sum.
+    if (offset > bytes.size() || bytes.size() - offset < 2) return false;
+    out = (uint32_t{bytes[offset]} << 8) | bytes[offset + 1];
+    return true;
+}
+
+inline bool read_be32(std::span<const uint8_t> bytes, size_t offset, uint32_t& out) {
+    // All four bytes inside, written so that a huge offset cannot wrap the sum.
+    if (offset > bytes.size() || bytes.size() - offset < 4) return false;
+    out = (uint32_t{bytes[offset]} << 24) | (uint32_t{bytes[offset + 1]} << 16) |
+          (uint32_t{bytes[offset + 2]} << 8) | bytes[offset + 3];
+    return true;
+}
+
+// The big-endian number at `offset`, 0 when it does not lie wholly inside:
+// for fixed-layout headers whose size has been checked, or where a cut field
+// reading as 0 is the answer wanted.
+inline uint32_t be32_or_zero(std::span<const uint8_t> bytes, size_t offset) {
+    uint32_t value = 0;
+    read_be32(bytes, offset, value);
+    return value;
+}
 
 // Reads the varint that starts at `pos` into `value`; returns the number of
 // bytes it spans (1 to 9). Bytes at or beyond the end of `bytes` read as zero

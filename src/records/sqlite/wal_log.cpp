@@ -24,12 +24,6 @@ struct Checksum {
     }
 };
 
-uint32_t be32_at(std::span<const uint8_t> bytes, size_t at) {
-    uint32_t value = 0;
-    read_be32(bytes, at, value);
-    return value;
-}
-
 }  // namespace
 
 WalLog read_wal_log(std::span<const uint8_t> log, uint32_t page_size) {
@@ -37,18 +31,18 @@ WalLog read_wal_log(std::span<const uint8_t> log, uint32_t page_size) {
     out.page_size = page_size;
     if (page_size == 0 || log.size() < kWalHeaderBytes) return out;
 
-    const uint32_t magic = be32_at(log, 0);
+    const uint32_t magic = be32_or_zero(log, 0);
     const bool big_endian = magic == kWalMagicBigEndian;
     bool header_ok = magic == kWalMagicLittleEndian || magic == kWalMagicBigEndian;
-    uint32_t size_field = be32_at(log, 8);
+    uint32_t size_field = be32_or_zero(log, 8);
     if (size_field == kPageSizeField64K) size_field = kLargestPageSize;
     header_ok = header_ok && size_field == page_size;
     Checksum running;
     if (header_ok) {
         running.add(log.subspan(0, 24), big_endian);
-        header_ok = running.s0 == be32_at(log, 24) && running.s1 == be32_at(log, 28);
+        header_ok = running.s0 == be32_or_zero(log, 24) && running.s1 == be32_or_zero(log, 28);
     }
-    const uint32_t salt1 = be32_at(log, 16), salt2 = be32_at(log, 20);
+    const uint32_t salt1 = be32_or_zero(log, 16), salt2 = be32_or_zero(log, 20);
 
     const size_t frame_bytes = kWalFrameHeaderBytes + size_t{page_size};
     bool chain_intact = header_ok;
@@ -57,15 +51,15 @@ WalLog read_wal_log(std::span<const uint8_t> log, uint32_t page_size) {
         const uint32_t index = static_cast<uint32_t>((at - kWalHeaderBytes) / frame_bytes) + 1;
         WalFrame frame;
         frame.index = index;
-        frame.page = be32_at(log, at);
-        frame.commit_size = be32_at(log, at + 4);
+        frame.page = be32_or_zero(log, at);
+        frame.commit_size = be32_or_zero(log, at + 4);
         frame.data_offset = at + kWalFrameHeaderBytes;
-        const bool same_log = be32_at(log, at + 8) == salt1 && be32_at(log, at + 12) == salt2;
+        const bool same_log = be32_or_zero(log, at + 8) == salt1 && be32_or_zero(log, at + 12) == salt2;
         if (chain_intact && same_log) {
             Checksum next = running;
             next.add(log.subspan(at, 8), big_endian);
             next.add(log.subspan(frame.data_offset, page_size), big_endian);
-            chain_intact = next.s0 == be32_at(log, at + 16) && next.s1 == be32_at(log, at + 20);
+            chain_intact = next.s0 == be32_or_zero(log, at + 16) && next.s1 == be32_or_zero(log, at + 20);
             if (chain_intact) running = next;
         } else {
             chain_intact = false;
