@@ -119,16 +119,19 @@ AcquisitionReport run_acquisition(const AdbHelper& given, const WorkFolder& work
     const DeviceLink link(helper, report.device.serial);
     report.info = read_device_info(link);
     report.root = detect_root(link, report.info, report.log);
-    const RootRestorer restorer(link, report);
-
-    for (const PhoneDatabase database : {PhoneDatabase::Contacts, PhoneDatabase::Messages}) {
-        if (control.stopped()) break;
-        const bool copied = report.root.method != RootMethod::None &&
-                            copy_database(link, database, report, work, control);
-        if (!copied && !control.stopped()) read_live_records(link, database, report);
+    {
+        // Its own scope, so that the phone is put back (and the log says so)
+        // before the report is handed out.
+        const RootRestorer restorer(link, report);
+        for (const PhoneDatabase database : {PhoneDatabase::Contacts, PhoneDatabase::Messages}) {
+            if (control.stopped()) break;
+            const bool copied = report.root.method != RootMethod::None &&
+                                copy_database(link, database, report, work, control);
+            if (!copied && !control.stopped()) read_live_records(link, database, report);
+        }
+        report.stopped = control.stopped();
+        if (!report.stopped) make_backups(work);
     }
-    report.stopped = control.stopped();
-    if (!report.stopped) make_backups(work);
 
     if (report.root.method == RootMethod::None) {
         report.notes.push_back("this phone gives adb no root: only its live contacts and messages were read; "

@@ -25,6 +25,13 @@ public:
 
     const AdbHelper& helper() const { return helper_; }
     const std::string& serial() const { return serial_; }
+    // The same phone through a helper that ignores a stop: for putting back
+    // what was changed on the phone, which must happen however the run ends.
+    DeviceLink unstoppable() const {
+        AdbHelper helper = helper_;
+        helper.stop = nullptr;
+        return DeviceLink(std::move(helper), serial_);
+    }
 
     // adb with "-s <serial>" before the arguments.
     platform::CapturedRun run(const std::vector<std::string>& arguments, platform::RunWatch watch = {}) const;

@@ -57,18 +57,22 @@ std::string provider_error(const std::string& output, const std::string& parse_e
 
 }  // namespace
 
-std::string run_content_query(const DeviceLink& link, const std::string& arguments) {
+std::optional<std::string> run_content_query(const DeviceLink& link, const std::string& arguments) {
     platform::RunWatch watch;
     watch.stall_limit = link.helper().stall_limit;
     const std::string line = "content query " + arguments;
     platform::CapturedRun run = link.exec_out(line, watch);
+    bool on_terminal = false;
     if (exec_out_unsupported(run.output)) {
         // Before Android 5: through the shell, on a terminal that writes each
         // line feed as CR LF; undone so bodies come back as stored.
         run = link.run({"shell", line}, watch);
-        return shell_text(run.output);
+        on_terminal = true;
     }
-    return run.output;
+    // Cut output parses as fewer rows, or as a last free text that runs on
+    // into the rows after it: it is not used at all.
+    if (run.killed) return std::nullopt;
+    return on_terminal ? shell_text(run.output) : std::move(run.output);
 }
 
 namespace {
@@ -76,22 +80,26 @@ namespace {
 // Runs the query of the anchored columns, then the query of the one free
 // text with the ids of the first as anchors (content_query.h), both sorted by
 // _id; `take` gets each row of the first and the text that goes with it.
+constexpr const char* kQueryCut = "the query was ended before it finished (no answer for too long, or stopped)";
+
 template <typename Take>
 ProviderRead query_in_two(const DeviceLink& link, const std::string& uri, const std::vector<ContentColumn>& heads,
                           const std::vector<ContentColumn>& text, Take&& take) {
-    const std::string heads_output =
+    const std::optional<std::string> heads_output =
         run_content_query(link, "--uri " + uri + " --projection " + projection_argument(heads) + " --sort _id");
-    const ContentRows parsed = parse_content_query(heads_output, heads);
-    if (!parsed.ok) return failed(provider_error(heads_output, parsed.error));
+    if (!heads_output) return failed(kQueryCut);
+    const ContentRows parsed = parse_content_query(*heads_output, heads);
+    if (!parsed.ok) return failed(provider_error(*heads_output, parsed.error));
     if (parsed.rows.empty()) return succeeded();
 
     std::vector<std::string> ids;
     ids.reserve(parsed.rows.size());
     for (const auto& row : parsed.rows) ids.push_back(text_of(row[0]));
-    const std::string texts_output =
+    const std::optional<std::string> texts_output =
         run_content_query(link, "--uri " + uri + " --projection " + projection_argument(text) + " --sort _id");
-    const ContentRows texts = parse_content_query(texts_output, text, &ids);
-    if (!texts.ok) return failed(provider_error(texts_output, texts.error));
+    if (!texts_output) return failed(kQueryCut);
+    const ContentRows texts = parse_content_query(*texts_output, text, &ids);
+    if (!texts.ok) return failed(provider_error(*texts_output, texts.error));
     for (std::size_t i = 0; i < parsed.rows.size(); ++i) take(parsed.rows[i], text_of(texts.rows[i][1]));
     return succeeded();
 }

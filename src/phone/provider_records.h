@@ -58,8 +58,9 @@ struct ProviderRecords {
 
 // Runs "content query <arguments>" on the phone and returns its stdout as
 // bytes, watched for stalls rather than bounded in time (a phone with many
-// messages takes a while).
-std::string run_content_query(const DeviceLink& link, const std::string& arguments);
+// messages takes a while). Nothing when the query had to be ended (it stalled,
+// or the run was stopped): the rows it printed until then are not all of them.
+std::optional<std::string> run_content_query(const DeviceLink& link, const std::string& arguments);
 
 ProviderRead query_contacts(const DeviceLink& link, std::vector<ProviderContactRow>& out);
 ProviderRead query_messages(const DeviceLink& link, std::vector<ProviderMessageRow>& out);

@@ -100,10 +100,7 @@ RootAccess detect_root(const DeviceLink& link, const DeviceInfo& info, std::vect
 void restore_root(const DeviceLink& link, RootAccess& access, std::vector<std::string>& log) {
     if (!access.adbd_restarted) return;
     // Putting the phone back does not obey a stop: it must happen.
-    AdbHelper helper = link.helper();
-    helper.stop = nullptr;
-    const DeviceLink unstoppable(helper, link.serial());
-    if (restart_adbd(unstoppable, false)) log.push_back("adbd restarted without root again (adb unroot)");
+    if (restart_adbd(link.unstoppable(), false)) log.push_back("adbd restarted without root again (adb unroot)");
     else log.push_back("adb unroot did not take: the phone's adbd may still run as root until it restarts");
     access.adbd_restarted = false;
 }

@@ -13,13 +13,6 @@ std::string octal(unsigned mode) {
     return text;
 }
 
-// Runs as root even after a stop: a mode that was changed must be put back.
-DeviceLink unstoppable(const DeviceLink& link) {
-    AdbHelper helper = link.helper();
-    helper.stop = nullptr;
-    return DeviceLink(helper, link.serial());
-}
-
 FileOutcome pull_with_mode_change(const DeviceLink& link, RootMethod method, const std::string& remote,
                                   const RemoteFile& info, const std::string& local, const TransferControl& control,
                                   std::vector<std::string>& log) {
@@ -31,7 +24,8 @@ FileOutcome pull_with_mode_change(const DeviceLink& link, RootMethod method, con
     FileOutcome outcome = pull_file(link, remote, local, info.size, control);
     outcome.method = "pull after chmod";
 
-    const DeviceLink restorer = unstoppable(link);
+    // Runs even after a stop: a mode that was changed must be put back.
+    const DeviceLink restorer = link.unstoppable();
     restorer.shell(as_root(method, "chmod " + octal(info.mode) + " " + quoted));
     const RemoteFile after = stat_remote(restorer, method, remote);
     if (after.present() && after.mode == info.mode)

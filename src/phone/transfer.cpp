@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "phone/remote_file.h"
 #include "phone/work_folder.h"
 
 namespace quen::phone {
@@ -62,9 +63,7 @@ std::optional<std::uint64_t> pulled_byte_count(std::string_view output) {
 }
 
 FileResult failure_kind(std::string_view output) {
-    if (output.find("No such file or directory") != std::string_view::npos ||
-        output.find("does not exist") != std::string_view::npos)
-        return FileResult::Absent;
+    if (says_no_such_file(output)) return FileResult::Absent;
     if (output.find("Permission denied") != std::string_view::npos ||
         output.find("permission denied") != std::string_view::npos)
         return FileResult::Refused;

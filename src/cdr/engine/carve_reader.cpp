@@ -77,6 +77,14 @@ void CarveReader::note_unreadable(uint64_t offset, uint64_t length) {
     unreadable_[lo] = hi;
 }
 
+bool CarveReader::all_readable(uint64_t pos, size_t len) const {
+    // The range that starts last at or before the end is the only one that
+    // can reach into [pos, pos + len): the ranges are merged.
+    auto it = unreadable_.lower_bound(pos + len);
+    if (it == unreadable_.begin()) return true;
+    return std::prev(it)->second <= pos;
+}
+
 std::vector<ByteRange> CarveReader::unreadable() const {
     std::vector<ByteRange> out;
     for (const auto& [lo, hi] : unreadable_) out.push_back({lo, hi - lo});
@@ -254,8 +262,10 @@ std::span<const uint8_t> ReadAheadReader::window(uint64_t pos, size_t len) {
 
 std::span<const uint8_t> ReadAheadReader::fetch(uint64_t pos, size_t len) {
     // Bytes already in the buffer are served from there; anything else is
-    // read on its own, without reading the bytes in between.
-    if (started_ && pos >= base_ && pos + len <= filled_) return {at(pos), len};
+    // read on its own, without reading the bytes in between. Zeros that stand
+    // in for an unreadable sector are no header: such a fetch is read again
+    // and fails, as it does without the buffer.
+    if (started_ && pos >= base_ && pos + len <= filled_ && all_readable(pos, len)) return {at(pos), len};
     return CarveReader::fetch(pos, len);
 }
 

@@ -100,6 +100,8 @@ protected:
     // After a chunk of `len` bytes at `pos` gave `got`: the source is lost
     // when the device went away within it.
     void note_chunk(uint64_t pos, size_t len, size_t got);
+    // Whether none of [pos, pos + len) was zero-filled for an unreadable sector.
+    bool all_readable(uint64_t pos, size_t len) const;
 
     ByteSource& src_;
     uint64_t bytes_read_ = 0;

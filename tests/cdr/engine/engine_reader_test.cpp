@@ -147,6 +147,10 @@ TEST(CarveReaders, BadSectorsAreRetriedThenZeroFilledListedAndPassed) {
     // A fetch across a bad sector gives nothing rather than zeros.
     EXPECT_TRUE(direct.fetch(kMiB + 500, 100).empty());
     EXPECT_TRUE(same(direct.fetch(kMiB + 2048, 100), bytes, kMiB + 2048, 100));
+    // The same from the ring, whose buffer holds the zeros of the bad sector.
+    ring->chunk(3 * kMiB, kMiB);
+    EXPECT_TRUE(ring->fetch(3 * kMiB + 100, 16).empty());
+    EXPECT_TRUE(same(ring->fetch(3 * kMiB + 1024, 16), bytes, 3 * kMiB + 1024, 16));
 }
 
 TEST(CarveReaders, ASourceThatIsGoneEndsTheReading) {
