@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <memory>
 
 #include "ui/skin/font_pool.h"
@@ -18,19 +17,11 @@ namespace {
 
 constexpr int kWrapWidth = 160;
 
-// The nine pieces, loaded once per process rather than at every paint.
-const QPixmap& piece(const QString& name) {
-    static std::map<QString, QPixmap> cache;
-    auto it = cache.find(name);
-    if (it == cache.end()) it = cache.emplace(name, load_skin_picture(name)).first;
-    return it->second;
-}
-
 // A rectangle from its left, top, right and bottom, right and bottom outside it.
 QRect ltrb(int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); }
 
 void draw(QPainter& p, const QString& name, const QRect& target) {
-    const QPixmap& pm = piece(name);
+    const QPixmap pm = load_skin_picture(name);
     if (pm.isNull() || target.isEmpty()) return;
     p.drawPixmap(QRectF(target), pm, QRectF(pm.rect()));
 }
