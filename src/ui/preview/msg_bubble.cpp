@@ -103,6 +103,8 @@ CMsgInfoItem::CMsgInfoItem(int direction, const QString& body, const QString& ti
     setAccessibleDescription(body);
 }
 
+CMsgInfoItem::~CMsgInfoItem() = default;
+
 void CMsgInfoItem::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(244, 247, 250));
@@ -134,8 +136,10 @@ void CMsgInfoItem::paintEvent(QPaintEvent*) {
         p.fillRect(ltrb(L + 12, T + 18, R - 18, B - 18), QColor(136, 193, 33));
     }
     p.setPen(Qt::black);
-    const BodyLayout body = lay_out_body(body_, pool_font(256), geometry_.text_box.width());
-    body.layout->draw(&p, geometry_.text_box.topLeft());
+    // The body and its box never change: it is laid out once, not at every
+    // paint of a conversation being scrolled.
+    if (!body_layout_) body_layout_ = lay_out_body(body_, pool_font(256), geometry_.text_box.width()).layout;
+    body_layout_->draw(&p, geometry_.text_box.topLeft());
 }
 
 }  // namespace quen::ui
