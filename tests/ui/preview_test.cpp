@@ -110,6 +110,8 @@ private slots:
         QVERIFY(lines.contains("neue Zeile") || lines.last().startsWith("neue"));
         // A box narrower than one character still gets one per line.
         QCOMPARE(char_wrap("WW", fm, 2), (QStringList{"W", "W"}));
+        // A wrap asked for a few lines gives the same first lines and stops.
+        QCOMPARE(char_wrap(text, fm, 80, 2), lines.mid(0, 2));
 
         // A value longer than its box: whole lines only, the last with an
         // ellipsis; one that fits is left as it is.
