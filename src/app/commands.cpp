@@ -37,7 +37,9 @@ void add_update_check(std::vector<update::UpdateCheckHandle>& checks, update::Up
 
 void CMainDlg::clear_results() {
     // The list and the previews point into the records and the storage
-    // tree: they let go first. Stopping joins the scan threads.
+    // tree: they let go first. Stopping joins the scan threads; the phone's
+    // threads, which keep their own job, are told to end.
+    if (phone_) phone_->stop = true;
     stop_storage_scans();
     list_->clear_all();
     list_->hide();
