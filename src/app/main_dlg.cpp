@@ -137,9 +137,7 @@ void CMainDlg::build_controls() {
     progress_->setValue(0);
     progress_->setTextVisible(false);
     progress_->setAccessibleName(tr("Progress"));
-    progress_->setStyleSheet(QString("QProgressBar { border: 1px solid %1; border-radius: 4px; background: %2; }"
-                                     "QProgressBar::chunk { background: %3; border-radius: 3px; }")
-                                 .arg(ui::skin::kLine.name(), ui::skin::kSurface.name(), ui::skin::kAccent.name()));
+    progress_->setStyleSheet(ui::skin::progress_bar_style(ui::skin::kSurface));
     progress_->hide();
 
     contact_panel_ = new ui::CContactInfoBoard(this);
