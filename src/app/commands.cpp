@@ -24,10 +24,22 @@
 #include "update/update_texts.h"
 
 namespace quen::app {
+namespace {
+
+// Checks that have ended are let go as new ones start, so a long session
+// keeps only those still under way.
+void add_update_check(std::vector<update::UpdateCheckHandle>& checks, update::UpdateCheckHandle check) {
+    std::erase_if(checks, [](const update::UpdateCheckHandle& c) { return c.finished(); });
+    checks.push_back(std::move(check));
+}
+
+}  // namespace
 
 void CMainDlg::clear_results() {
     // The list and the previews point into the records and the storage
-    // tree: they let go first. Stopping joins the scan threads.
+    // tree: they let go first. Stopping joins the scan threads; the phone's
+    // threads, which keep their own job, are told to end.
+    if (phone_) phone_->stop = true;
     stop_storage_scans();
     list_->clear_all();
     list_->hide();
@@ -135,7 +147,7 @@ void CMainDlg::run_menu_command(int command) {
         case kMenuHome: ui::open_url(ui::product_page_url()); break;
         case kMenuAbout: ui::CAboutBox::show_box(this); break;
         case kMenuHelp: ui::open_url(ui::online_help_url()); break;
-        case kMenuUpdate: update_checks_.push_back(update::start_manual_update_check(options_.update, sink_)); break;
+        case kMenuUpdate: add_update_check(update_checks_, update::start_manual_update_check(options_.update, sink_)); break;
         case kMenuOpenImage: choose_and_open_image(); break;
         case kMenuExit: close_program(0); break;
         default: break;
@@ -143,7 +155,7 @@ void CMainDlg::run_menu_command(int command) {
 }
 
 void CMainDlg::start_automatic_update() {
-    update_checks_.push_back(update::start_automatic_update_check(options_.update, sink_));
+    add_update_check(update_checks_, update::start_automatic_update_check(options_.update, sink_));
 }
 
 void CMainDlg::on_update_result(WParam newer, LParam version) {

@@ -137,9 +137,7 @@ void CMainDlg::build_controls() {
     progress_->setValue(0);
     progress_->setTextVisible(false);
     progress_->setAccessibleName(tr("Progress"));
-    progress_->setStyleSheet(QString("QProgressBar { border: 1px solid %1; border-radius: 4px; background: %2; }"
-                                     "QProgressBar::chunk { background: %3; border-radius: 3px; }")
-                                 .arg(ui::skin::kLine.name(), ui::skin::kSurface.name(), ui::skin::kAccent.name()));
+    progress_->setStyleSheet(ui::skin::progress_bar_style(ui::skin::kSurface));
     progress_->hide();
 
     contact_panel_ = new ui::CContactInfoBoard(this);
@@ -297,22 +295,16 @@ void CMainDlg::close_program(int exit_code) {
     closed_ = true;
     update_timer_.stop();
     stop_animation();
-    // A running or paused scan is stopped and its threads joined before the
-    // records and the storage tree the list and previews point into go.
-    stop_storage_scans();
-    list_->clear_all();
-    contact_panel_->show_contact(nullptr);
-    conversation_panel_->show_conversation(nullptr);
-    storage_.clear();
+    // The scans are stopped and joined and the phone's job told to stop
+    // before the records and the storage tree go.
+    std::weak_ptr<phone::PhoneScan> phone_threads = phone_;
+    clear_results();
 
     // Workers still under way are told to stop; the sink then drops what
     // they report and releases an update check waiting for its answer.
-    std::weak_ptr<phone::PhoneScan> phone_threads = phone_;
-    if (phone_) phone_->stop = true;
     for (update::UpdateCheckHandle& check : update_checks_) check.cancel();
     sink_->close();
     copy_worker_.reset();
-    phone_.reset();
     hide();
 
     // The phone's threads are detached and hold their job; told to stop they

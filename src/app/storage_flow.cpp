@@ -49,6 +49,8 @@ void CMainDlg::on_disks_listed(StorageScan& scan) {
     if (!root_item_) return;
     scan.job->on_disks_listed();
     scan.listed = true;
+    // Stop pressed before the job was running: it ends before it reads.
+    if (scan.stop_asked) scan.job->stop();
     for (size_t i = 0; i < scan.job->disk_nodes().size(); ++i) {
         cdr::ScanTreeNode* node = scan.job->disk_nodes()[i];
         ui::TreeItem* item = tree_->insert_item(root_item_, ui::kItemDisk, QString::fromStdString(node->name), "disk.png", true);
@@ -152,6 +154,8 @@ void CMainDlg::on_stop() {
     buttons_[kIdResume]->setEnabled(false);
     // Stop ends the scanning, images still waiting for their turn included.
     pending_images_.clear();
+    for (auto& s : storage_)
+        if (!s->listed) s->stop_asked = true;
     if (StorageScan* scan = active_scan()) scan->job->stop();
 }
 

@@ -24,6 +24,7 @@ struct StorageScan {
     std::vector<ui::TreeItem*> disk_items;  // by disk index, after WM_DISKS_LISTED
     std::vector<std::string> images;        // what it was asked to add as disks
     bool listed = false;
+    bool stop_asked = false;  // Stop pressed while its disks were being listed
     bool finished = false;
 
     // Whether the scan thread runs or is paused.

@@ -131,6 +131,20 @@ private slots:
         QVERIFY(type_labels(disk_item(*w)) != expected_types());  // stopped before the card's end
     }
 
+    void stop_while_the_disks_are_listed_ends_the_scan() {
+        test::SimPhone phone;  // no phone attached
+        app::AppOptions options = test::window_options(phone);
+        options.carve = slow_carve();
+        test::Window w(std::move(options));
+        QTRY_COMPARE_WITH_TIMEOUT(w->load_state(), int(phone::DeviceState::NoDevice), 15000);
+        w->set_image_chooser([](QWidget*) { return QString::fromStdString(test::sample_card().path); });
+        w->run_menu_command(app::kMenuOpenImage);
+        QTest::mouseClick(w->button(app::kIdStop), Qt::LeftButton);  // before the disks are listed
+        QTRY_VERIFY(disk_item(*w) != nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(w->scan_state(), int(cdr::kScanFinished), 5000);
+        QVERIFY(type_labels(disk_item(*w)) != expected_types());
+    }
+
     void recover_writes_the_reports_and_the_files_byte_for_byte() {
         test::SimPhone phone;
         phone.ready();

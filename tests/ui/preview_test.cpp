@@ -1,5 +1,6 @@
 // The preview panels: bubble sizes, message order, the contact card's wrap,
 // and how the picture panel fits, caches and falls back.
+#include <QBuffer>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImageWriter>
@@ -110,6 +111,8 @@ private slots:
         QVERIFY(lines.contains("neue Zeile") || lines.last().startsWith("neue"));
         // A box narrower than one character still gets one per line.
         QCOMPARE(char_wrap("WW", fm, 2), (QStringList{"W", "W"}));
+        // A wrap asked for a few lines gives the same first lines and stops.
+        QCOMPARE(char_wrap(text, fm, 80, 2), lines.mid(0, 2));
 
         // A value longer than its box: whole lines only, the last with an
         // ellipsis; one that fits is left as it is.
@@ -183,6 +186,9 @@ private slots:
         board.set_requested(doc, "12.pdf", 22);
         board.repaint();
         QVERIFY(!board.has_image());
+        const int tried = board.decode_count();
+        board.repaint();
+        QCOMPARE(board.decode_count(), tried);  // not tried again at every paint
 
         // A copy not written yet is decoded again once it is.
         const std::string later = dir.path() + "/later.png";
@@ -194,6 +200,27 @@ private slots:
         QVERIFY(img.save(QString::fromStdString(later)));
         board.copy_written();
         QVERIFY(board.has_image());
+
+        // A copy painted while half written is shown whole once it is written.
+        QByteArray jpeg;
+        {
+            QImage full(QSize(200, 200), QImage::Format_RGB32);
+            for (int y = 0; y < 200; ++y)
+                for (int x = 0; x < 200; ++x) full.setPixelColor(x, y, QColor(200 + (x * y) % 40, 30, 30));
+            QBuffer buf(&jpeg);
+            buf.open(QIODevice::WriteOnly);
+            QVERIFY(full.save(&buf, "jpg"));
+        }
+        const std::string growing = dir.path() + "/growing.jpg";
+        test::write_file(growing, jpeg.left(jpeg.size() / 2).toStdString());
+        board.set_requested(growing, "growing.jpg", 1);
+        board.repaint();
+        test::write_file(growing, jpeg.toStdString());
+        board.copy_written();
+        const QRect drawn = board.picture_rect();
+        QCOMPARE(drawn.size(), QSize(200, 200));
+        const QColor bottom = board.grab().toImage().pixelColor(drawn.center().x(), drawn.bottom() - 2);
+        QVERIFY2(bottom.red() > 150 && bottom.green() < 80, qPrintable(bottom.name()));
     }
 };
 

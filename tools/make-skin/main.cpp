@@ -49,7 +49,10 @@ bool gif_reads_back(const QByteArray& gif, const std::vector<GifFrame>& frames, 
     for (const GifFrame& f : frames) {
         const QImage got = r.read().convertToFormat(QImage::Format_RGB32);
         const QImage want = f.image.convertToFormat(QImage::Format_RGB32);
-        if (got.size() != want.size()) return false;
+        if (got.size() != want.size()) {
+            std::fprintf(stderr, "make-skin: %s frame reads back at another size\n", qPrintable(name));
+            return false;
+        }
         double err = 0;
         for (int y = 0; y < got.height(); ++y) {
             const auto* a = reinterpret_cast<const QRgb*>(got.constScanLine(y));

@@ -6,7 +6,7 @@
 
 namespace quen::ui {
 
-QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width) {
+QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width, int max_lines) {
     QStringList lines;
     const int limit = box_width - 1;
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
@@ -17,6 +17,7 @@ QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width
         line.clear();
     };
     for (int next = finder.toNextBoundary(); next >= 0; next = finder.toNextBoundary()) {
+        if (max_lines > 0 && lines.size() >= max_lines) return lines;
         const QString ch = text.mid(start, next - start);
         start = next;
         if (ch == "\r" || ch == "\n" || ch == "\r\n") {

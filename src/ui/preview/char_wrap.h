@@ -10,7 +10,9 @@
 
 namespace quen::ui {
 
-QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width);
+// With `max_lines` above 0 the wrap stops once it has that many lines, so a
+// long value is not measured through to its end for a box that shows a few.
+QStringList char_wrap(const QString& text, const QFontMetrics& fm, int box_width, int max_lines = 0);
 
 // The lines of `lines` that fit whole in `lines_room` lines (at least one):
 // when some do not, the last one shown ends in an ellipsis, so a value is

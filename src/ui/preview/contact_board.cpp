@@ -7,6 +7,8 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <algorithm>
+
 #include "ui/preview/char_wrap.h"
 #include "ui/sink/qt_message_sink.h"
 #include "ui/skin/font_pool.h"
@@ -113,8 +115,11 @@ void CContactInfoBoard::paintEvent(QPaintEvent*) {
         const QRect box(QPoint(80, f.top), QPoint(client_w - 10, f.bottom));
         // Only whole lines: a value longer than its box ends in an ellipsis
         // and is read whole in the tooltip.
-        const QStringList lines = fit_lines(char_wrap(QString::fromUtf8(contact_->*f.value), fm, box.width()), fm,
-                                            box.width(), box.height() / fm.height());
+        // One line more than the box holds is enough to know it ends in an
+        // ellipsis: the rest of a long value is not wrapped at every paint.
+        const int room = std::max(1, box.height() / fm.height());
+        const QStringList lines =
+            fit_lines(char_wrap(QString::fromUtf8(contact_->*f.value), fm, box.width(), room + 1), fm, box.width(), room);
         p.setPen(QColor(50, 50, 50));
         int y = box.top();
         for (const QString& line : lines) {

@@ -27,7 +27,9 @@ void DhImagePreviewBoard::set_requested(const std::string& path, const QString& 
 }
 
 void DhImagePreviewBoard::copy_written() {
-    if (image_.isNull()) loaded_valid_ = false;
+    // Decoded again even when a picture was shown: a paint while the copy
+    // was still being written may have decoded only its first part.
+    loaded_valid_ = false;
     repaint();
 }
 
@@ -55,9 +57,9 @@ void DhImagePreviewBoard::load_if_needed() {
     ++decodes_;
     QImageReader reader(QString::fromUtf8(requested_));
     reader.setAutoTransform(true);  // phones store turned pictures with an orientation tag
+    // Nothing there yet (the copy may still be on its way) is tried again when
+    // the copy is written, not at every paint.
     image_ = reader.read();
-    // Nothing there yet (the copy may still be on its way): try again when it is written.
-    if (image_.isNull()) loaded_valid_ = false;
 }
 
 void DhImagePreviewBoard::paintEvent(QPaintEvent*) {

@@ -1,7 +1,7 @@
 #pragma once
 // DhImagePreviewBoard: the found file chosen in the list, as a picture scaled
 // down to fit the panel (never up) and centred. It decodes only when the path
-// changes (and once more when the preview copy it waited for is written); a
+// changes (and once more when a preview copy is written); a
 // file it cannot show as a picture, or whose copy is not there yet, is shown
 // as the file icon with its name and size.
 #include <QImage>
@@ -20,8 +20,9 @@ public:
 
     // The preview copy's path (UTF-8) and what to say when it cannot be shown.
     void set_requested(const std::string& path, const QString& name = {}, uint64_t size = 0);
-    // The copy worker wrote a file (WM_PREVIEW_REDRAW): decode again if the
-    // last attempt found nothing to show, then redraw now.
+    // The copy worker wrote a file (WM_PREVIEW_REDRAW): decode again (the
+    // last attempt may have found nothing, or a copy half written), then
+    // redraw now.
     void copy_written();
 
     const std::string& requested_path() const { return requested_; }

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <memory>
 
 #include "ui/skin/font_pool.h"
@@ -18,19 +17,11 @@ namespace {
 
 constexpr int kWrapWidth = 160;
 
-// The nine pieces, loaded once per process rather than at every paint.
-const QPixmap& piece(const QString& name) {
-    static std::map<QString, QPixmap> cache;
-    auto it = cache.find(name);
-    if (it == cache.end()) it = cache.emplace(name, load_skin_picture(name)).first;
-    return it->second;
-}
-
 // A rectangle from its left, top, right and bottom, right and bottom outside it.
 QRect ltrb(int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); }
 
 void draw(QPainter& p, const QString& name, const QRect& target) {
-    const QPixmap& pm = piece(name);
+    const QPixmap pm = load_skin_picture(name);
     if (pm.isNull() || target.isEmpty()) return;
     p.drawPixmap(QRectF(target), pm, QRectF(pm.rect()));
 }
@@ -112,6 +103,8 @@ CMsgInfoItem::CMsgInfoItem(int direction, const QString& body, const QString& ti
     setAccessibleDescription(body);
 }
 
+CMsgInfoItem::~CMsgInfoItem() = default;
+
 void CMsgInfoItem::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), QColor(244, 247, 250));
@@ -143,8 +136,10 @@ void CMsgInfoItem::paintEvent(QPaintEvent*) {
         p.fillRect(ltrb(L + 12, T + 18, R - 18, B - 18), QColor(136, 193, 33));
     }
     p.setPen(Qt::black);
-    const BodyLayout body = lay_out_body(body_, pool_font(256), geometry_.text_box.width());
-    body.layout->draw(&p, geometry_.text_box.topLeft());
+    // The body and its box never change: it is laid out once, not at every
+    // paint of a conversation being scrolled.
+    if (!body_layout_) body_layout_ = lay_out_body(body_, pool_font(256), geometry_.text_box.width()).layout;
+    body_layout_->draw(&p, geometry_.text_box.topLeft());
 }
 
 }  // namespace quen::ui

@@ -6,7 +6,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
+
+class QTextLayout;
 
 namespace quen::ui {
 
@@ -34,6 +37,7 @@ public:
     static constexpr int kWidth = 215;
 
     CMsgInfoItem(int direction, const QString& body, const QString& time, QWidget* parent);
+    ~CMsgInfoItem() override;
     int direction() const { return direction_; }
     const BubbleGeometry& geometry_of_bubble() const { return geometry_; }
     const QString& body() const { return body_; }
@@ -46,6 +50,7 @@ private:
     int direction_;
     QString body_, time_;
     BubbleGeometry geometry_;
+    std::unique_ptr<QTextLayout> body_layout_;  // laid out at the first paint, kept
 };
 
 }  // namespace quen::ui

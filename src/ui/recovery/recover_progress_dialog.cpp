@@ -41,9 +41,7 @@ DhRecoverProgressDialog::DhRecoverProgressDialog(RecoveryInputs inputs, QWidget*
     bar_->setRange(0, 100);
     bar_->setValue(0);
     bar_->setTextVisible(false);
-    bar_->setStyleSheet(QString("QProgressBar { border: 1px solid %1; border-radius: 4px; background: %2; }"
-                                "QProgressBar::chunk { background: %3; border-radius: 3px; }")
-                            .arg(skin::kLine.name(), skin::kPanel.name(), skin::kAccent.name()));
+    bar_->setStyleSheet(skin::progress_bar_style(skin::kPanel));
     finished_ = make_label("Recovering finished.", QRect(20, 190, 330, 30), this);
     finished_->hide();
 

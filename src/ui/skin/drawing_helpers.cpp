@@ -14,14 +14,6 @@ QFont get_font(const QString& face, int height, int weight) {
     return f;
 }
 
-QRect calc_subrect(const QRect& box, int pw, int ph) {
-    if (pw <= 0 || ph <= 0 || box.isEmpty()) return QRect(box.center(), QSize(0, 0));
-    const double s = std::min({1.0, static_cast<double>(box.width()) / pw, static_cast<double>(box.height()) / ph});
-    const int w = static_cast<int>(pw * s);
-    const int h = static_cast<int>(ph * s);
-    return QRect(box.left() + (box.width() - w) / 2, box.top() + (box.height() - h) / 2, w, h);
-}
-
 void gradient_fillrect(QPainter& painter, const QRect& rect, const QColor& start, const QColor& end, int mode) {
     if (rect.isEmpty()) return;
     QLinearGradient g(rect.topLeft(), mode == 0 ? QPointF(rect.right() + 1, rect.top()) : QPointF(rect.left(), rect.bottom() + 1));

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPixmapCache>
 
 #include "platform/paths.h"
 
@@ -26,9 +27,10 @@ void set_skin_folder(const QString& folder) {
 
 QString skin_path(const QString& name) { return skin_folder() + name; }
 
-QPixmap load_skin_picture(const QString& name) {
-    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
-    if (ratio >= 1.5) {
+namespace {
+
+QPixmap read_skin_picture(const QString& name, bool twice) {
+    if (twice) {
         const int dot = name.lastIndexOf('.');
         const QString hi = dot < 0 ? name + "@2x" : name.left(dot) + "@2x" + name.mid(dot);
         QPixmap pm;
@@ -39,6 +41,21 @@ QPixmap load_skin_picture(const QString& name) {
     }
     QPixmap pm;
     if (!pm.load(skin_path(name))) return QPixmap();
+    return pm;
+}
+
+}  // namespace
+
+QPixmap load_skin_picture(const QString& name) {
+    const qreal ratio = qGuiApp ? qGuiApp->devicePixelRatio() : 1.0;
+    const bool twice = ratio >= 1.5;
+    // Widgets made again and again (tree items, message boxes, bubbles) ask
+    // for the same few files: each is read once and shared from then on.
+    const QString key = (twice ? QStringLiteral("skin@2x:") : QStringLiteral("skin:")) + skin_path(name);
+    QPixmap pm;
+    if (QPixmapCache::find(key, &pm)) return pm;
+    pm = read_skin_picture(name, twice);
+    if (!pm.isNull()) QPixmapCache::insert(key, pm);
     return pm;
 }
 

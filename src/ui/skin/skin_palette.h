@@ -3,6 +3,7 @@
 // texts: one accent (the skin pictures are painted with the same values by
 // tools/make-skin), and the shades that go with it.
 #include <QColor>
+#include <QString>
 
 namespace quen::ui::skin {
 
@@ -16,5 +17,13 @@ inline const QColor kSurface{255, 255, 255};
 inline const QColor kPanel{246, 248, 251};
 inline const QColor kLine{214, 220, 228};
 inline const QColor kDisabled{178, 185, 194};
+
+// The style sheet of a progress bar on `ground`: a thin rounded frame and the
+// accent's chunk.
+inline QString progress_bar_style(const QColor& ground) {
+    return QString("QProgressBar { border: 1px solid %1; border-radius: 4px; background: %2; }"
+                   "QProgressBar::chunk { background: %3; border-radius: 3px; }")
+        .arg(kLine.name(), ground.name(), kAccent.name());
+}
 
 }  // namespace quen::ui::skin

@@ -31,12 +31,6 @@ std::string time_text(int64_t seconds, const char* pattern) {
     return s;
 }
 
-std::string time_text_now(const char* pattern) {
-    std::string s = platform::local_time_text(pattern);
-    if (s.size() > kTimeTextMax) s.resize(kTimeTextMax);
-    return s;
-}
-
 std::string time_text_from_millis(const std::string& millis) {
     const long long ms = std::strtoll(millis.c_str(), nullptr, 10);
     return time_text(ms / 1000, "%Y-%m-%d %H:%M:%S");

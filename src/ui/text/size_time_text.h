@@ -15,8 +15,6 @@ std::string size_text(uint64_t bytes);
 // Seconds since 1970 as local time in a strftime pattern, at most 19
 // characters. A moment before 1970 or after 3000-12-31 23:59:59 is taken as 0.
 std::string time_text(int64_t seconds, const char* pattern);
-// The current time in the same way.
-std::string time_text_now(const char* pattern);
 // A decimal text of milliseconds since 1970 as "%Y-%m-%d %H:%M:%S" of the
 // whole seconds.
 std::string time_text_from_millis(const std::string& millis);

@@ -135,7 +135,7 @@ QRect CTreeViewEx1::expander_rect(TreeItem* item) const {
 }
 
 void CTreeViewEx1::drawRow(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
-    auto* item = const_cast<TreeItem*>(static_cast<const TreeItem*>(itemFromIndex(index)));
+    const auto* item = static_cast<const TreeItem*>(itemFromIndex(index));
     if (!item) return;
     const QRect r(0, option.rect.top(), viewport()->width(), option.rect.height());
     const int h = r.height();
@@ -162,7 +162,6 @@ void CTreeViewEx1::drawRow(QPainter* p, const QStyleOptionViewItem& option, cons
             ink = QColor(0, 0, 200);
         }
     }
-    item->data.text_x = x;
     const QSize is = logical_size(item->data.icon);
     if (!item->data.icon.isNull()) p->drawPixmap(QRect(QPoint(x, r.top() + (h - is.height()) / 2), is), item->data.icon);
     p->setFont(font);

@@ -28,7 +28,6 @@ struct TreeItemData {
     int kind = 0;           // TreeItemKind: phone, contacts, messages, disk, file type
     bool enabled = true;    // the list and the recovery pass over an item that is not
     QPixmap icon;
-    int text_x = 0;         // where the item's icon was drawn; children and the click test read it
     cdr::ScanTreeNode* payload = nullptr;  // disks and file-type groups
 };
 
