@@ -293,6 +293,26 @@ TEST(CliReadUsage, FormatsMustBeKnownAndNeedOut) {
     EXPECT_EQ(run(cli + "--out " + shell_quote((dir / "a file").string())).second, 1);
 }
 
+// A copy in which nothing reads as a database is a failure named on stderr,
+// not a phone without contacts; the messages are still read.
+TEST(CliReadUsage, AFileThatIsNoDatabaseFailsByNameAndTheOtherIsStillRead) {
+    quen::test::TempDir dir{"quen-cli-junk"};
+    ASSERT_EQ(run(shell_quote(quen::test::kMakeSamplePhoneProgram) + " " + shell_quote(dir.path())).second, 0);
+    std::string junk(5000, '\0');
+    for (size_t i = 0; i < junk.size(); ++i) junk[i] = static_cast<char>((i * 7919 + 13) % 251);
+    quen::test::write_file(dir / "contacts2.db", junk);
+    const auto [out, rc] = quen::test::run_command(shell_quote(kCliProgram) + " --quiet read --contacts " +
+                                                   shell_quote((dir / "contacts2.db").string()) + " --messages " +
+                                                   shell_quote((dir / "mmssms.db").string()) + " 2>&1");
+    EXPECT_EQ(rc, 1);
+    EXPECT_NE(out.find("reading contacts stopped: " + (dir / "contacts2.db").string() + ": not an SQLite database"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("reading messages stopped"), std::string::npos) << out;
+    EXPECT_NE(out.find("Contacts: 0 (0 deleted)"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Messages: 0 "), std::string::npos) << out;
+}
+
 TEST(CliReadUsage, NoFilesGivesEmptyListsAndMissingFileIsUsageError) {
     const auto [out, rc] = run(shell_quote(kCliProgram) + " --quiet read --json");
     EXPECT_EQ(rc, 0);

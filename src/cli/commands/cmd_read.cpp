@@ -34,14 +34,19 @@ int run_read(const ReadOptions& o, const Globals& g) {
     // The readers run on their own thread, as on the phone scan's read
     // thread, and report each step through the sink.
     bool failed = false;
+    // A reader that fails (a file that is no database, out of memory on a
+    // huge one) is named; the other still runs.
     std::thread reader([&] {
-        try {
-            records::read_contacts(o.contacts, o.contacts_backup, contacts, &sink);
-            records::read_messages(contacts, o.messages, o.messages_backup, threads, &sink);
-        } catch (const std::exception& e) {  // out of memory on a huge file
-            std::fprintf(stderr, "quenfora-cli: reading stopped: %s\n", e.what());
-            failed = true;
-        }
+        const auto run = [&](const char* what, const auto& read) {
+            try {
+                read();
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "quenfora-cli: reading %s stopped: %s\n", what, e.what());
+                failed = true;
+            }
+        };
+        run("contacts", [&] { records::read_contacts(o.contacts, o.contacts_backup, contacts, &sink); });
+        run("messages", [&] { records::read_messages(contacts, o.messages, o.messages_backup, threads, &sink); });
         sink.post(WM_PHONE_DATA_LOADED);
     });
     ProgressLine progress(g.quiet);
@@ -56,7 +61,7 @@ int run_read(const ReadOptions& o, const Globals& g) {
     }
     reader.join();
     progress.finish();
-    if (failed) return static_cast<int>(kExitFailed);
+    // What the other reader found is still listed (and saved); the run fails.
 
     const records::ContactList contact_list = build_contact_list(contacts);
     const records::ThreadList thread_list = build_thread_list(threads);
@@ -70,7 +75,7 @@ int run_read(const ReadOptions& o, const Globals& g) {
         print_records_text(stdout, contact_list, thread_list);
         print_written_files(stdout, saved);
     }
-    if (!o.save.out.empty() && !saved.ok) return kExitFailed;
+    if (failed || (!o.save.out.empty() && !saved.ok)) return kExitFailed;
     return std::fflush(stdout) == 0 ? static_cast<int>(kExitDone) : static_cast<int>(kExitFailed);
 }
 

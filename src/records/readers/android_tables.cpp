@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <stdexcept>
 
 #include "records/model/mimetype_tables.h"
 #include "records/recovery/recover.h"
@@ -17,14 +18,23 @@ using sqlite::Value;
 using sqlite::ValueType;
 
 // Runs the engine on `path` with its log and journal, for `tables` only.
+// Nothing to read (no such file, or an empty one, which SQLite takes for an
+// empty database) gives no result. A file that is there but cannot be read,
+// or in which nothing reads as a database, throws: the user must hear that
+// the copy is unusable rather than see a phone without records.
 std::optional<RecoveryResult> recover(const std::string& path, std::vector<std::string> tables) {
     std::error_code error;
     if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
+    const auto size = std::filesystem::file_size(path, error);
+    if (!error && size == 0) return std::nullopt;
     recovery::RecoveryOptions options;
     options.tables = std::move(tables);
     RecoveryResult result;
     std::string message;
-    if (!recovery::recover_database(recovery::files_beside(path), options, result, message)) return std::nullopt;
+    if (!recovery::recover_database(recovery::files_beside(path), options, result, message))
+        throw std::runtime_error(path + ": " + message);
+    if (!result.header_found && result.records.empty())
+        throw std::runtime_error(path + ": not an SQLite database (no valid header, and no page reads as one)");
     return result;
 }
 

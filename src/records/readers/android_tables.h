@@ -3,8 +3,9 @@
 // and deleted, as the recovery engine finds them in one database file with
 // the "-wal" and "-journal" beside it: contacts2.db's mimetypes, data rows
 // and raw contacts, mmssms.db's sms rows. Columns are found by name, so every
-// Android layout reads the same way. A file that is missing or not a
-// database gives no rows.
+// Android layout reads the same way. A file that is missing or empty gives
+// no rows; one that is there but reads as no database throws
+// std::runtime_error naming it.
 #include <cstdint>
 #include <set>
 #include <string>
