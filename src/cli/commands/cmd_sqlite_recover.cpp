@@ -86,14 +86,7 @@ void write_record(Writer& writer, const RecoveryResult& result, const RecoveredR
     else writer.Null();
     writer.Key("state");
     writer.String(record.deleted ? "deleted" : "live");
-    writer.Key("source");
-    writer.String(records::recovery::source_name(record.source));
-    write_number(writer, "page", record.page);
-    write_number(writer, "offset", record.offset);
-    writer.Key("frame");
-    if (record.frame) writer.Uint(record.frame);
-    else writer.Null();
-    write_flag(writer, "partial", record.partial);
+    write_origin_members(writer, records::recovery::origin_of(record));
     writer.Key("values");
     writer.StartArray();
     for (const auto& value : record.values) write_value(writer, value);

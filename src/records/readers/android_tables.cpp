@@ -84,10 +84,6 @@ std::optional<std::string> text_at(const RecoveredRecord& record, int column) {
     }
 }
 
-RecordOrigin origin_of(const RecoveredRecord& record) {
-    return {recovery::source_name(record.source), record.page, record.offset, record.frame, record.partial};
-}
-
 }  // namespace
 
 ContactsDatabase read_contacts_database(const std::string& path) {

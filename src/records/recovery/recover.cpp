@@ -236,6 +236,10 @@ RecoveryFiles files_beside(const std::string& database) {
     return files;
 }
 
+RecordOrigin origin_of(const RecoveredRecord& record) {
+    return {source_name(record.source), record.page, record.offset, record.frame, record.partial};
+}
+
 const char* source_name(RecordSource source) {
     switch (source) {
         case RecordSource::Btree: return "btree";

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "records/model/record_model.h"
 #include "records/recovery/schema.h"
 #include "records/sqlite/db_header.h"
 #include "records/sqlite/record_values.h"
@@ -38,6 +39,9 @@ struct RecoveredRecord {
     // column carries the rowid.
     std::vector<std::optional<sqlite::Value>> values;
 };
+
+// Where a record was found, as the readers and the command line give it.
+RecordOrigin origin_of(const RecoveredRecord& record);
 
 struct RecoveryResult {
     std::string file;
